@@ -43,7 +43,8 @@ class QOR_EXPORT QORICkeParm : public virtual QORBaseUnknown {
   virtual QORIValue_var GetValue() const = 0;
   // The value as text (the same text as the value object's).
   virtual QORUnicodeString Show() const = 0;
-  // Sets a real value; a string parameter then holds that real's text.
+  // Sets a real value; a string parameter then holds that real's text, an integer one the nearest
+  // integer (a value out of its range changes nothing), a boolean one whether it is not zero.
   virtual void Valuate(double value) = 0;
 };
 QOR_DECLARE_HANDLE(QORICkeParm);

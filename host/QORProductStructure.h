@@ -4,6 +4,11 @@
 
 #include "QORBase.h"
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
 class QORIParmPublisher;
 class QORPathElement;
 
@@ -106,3 +111,89 @@ class QOR_EXPORT QORIBuildPath : public virtual QORBaseUnknown {
   virtual HRESULT ExtractPathElement(QORPathElement* context, QORPathElement*& path) = 0;
 };
 QOR_DECLARE_HANDLE(QORIBuildPath);
+
+// =============================================================================================
+// Host side: the loaded mold document. The application and the host's own services use it; the
+// module never does.
+// =============================================================================================
+
+// Why a mold assembly file could not be loaded, and where. Line and column count from 1 (the
+// column in characters); both are 0 when the file could not be read at all.
+struct QOR_EXPORT QORMoldLoadError {
+  std::string file;
+  int line = 0;
+  int column = 0;
+  std::string what;
+
+  // "file:line:column: what", or "file: what" without a position.
+  std::string Message() const;
+};
+
+class QORMoldDocument;
+
+// The outcome of a load: a document, or the error that stopped it (nothing is half-loaded).
+class QOR_EXPORT [[nodiscard]] QORMoldLoadResult {
+ public:
+  explicit QORMoldLoadResult(std::unique_ptr<QORMoldDocument> document);
+  explicit QORMoldLoadResult(QORMoldLoadError error);
+  QORMoldLoadResult(QORMoldLoadResult&&) noexcept;
+  QORMoldLoadResult& operator=(QORMoldLoadResult&&) noexcept;
+  ~QORMoldLoadResult();
+
+  bool Ok() const { return document_ != nullptr; }
+  // The loaded document; only when Ok().
+  QORMoldDocument& Document() const;
+  std::unique_ptr<QORMoldDocument> TakeDocument() { return std::move(document_); }
+  // The error; only when !Ok().
+  const QORMoldLoadError& Error() const { return error_; }
+
+ private:
+  std::unique_ptr<QORMoldDocument> document_;
+  QORMoldLoadError error_;
+};
+
+// A mold assembly loaded from a file: its reference products and the tree of instance
+// occurrences below the root product. The document owns the whole structure; objects handed out
+// stay valid (detached from their parents) when the document goes away before them.
+class QOR_EXPORT QORMoldDocument {
+ public:
+  // Reads a mold assembly file (format "moldbom-assembly", version 1).
+  static QORMoldLoadResult LoadFile(const std::string& path);
+  // Reads the same format from text; fileName only names the source in errors.
+  static QORMoldLoadResult LoadText(const std::string& text, const std::string& fileName);
+
+  ~QORMoldDocument();
+  QORMoldDocument(const QORMoldDocument&) = delete;
+  QORMoldDocument& operator=(const QORMoldDocument&) = delete;
+
+  const std::string& FileName() const;
+  // The root occurrence; its instance name is the root product's part number.
+  QORIProduct_var Root() const;
+  // The occurrence at an instance path such as "MOLD/SliderUnit.1/Pin.2" (instance names joined
+  // by "/", the root's first), or null.
+  QORIProduct_var FindByPath(std::string_view instancePath) const;
+  // The reference product of a product id of the file, or null.
+  QORIProduct_var FindReferenceProduct(std::string_view productId) const;
+  // Visits every occurrence depth first, each before its children, in file order; the root has
+  // depth 0.
+  void Walk(const std::function<void(const QORIProduct_var& instance, int depth)>& visit) const;
+  // The path an editor showing this document takes as its context: the root occurrence alone.
+  QORPathElement_var ContextPath() const;
+
+  // The instance path of an occurrence of any document; for another product, its instance name.
+  static std::string InstancePath(const QORIProduct_var& product);
+
+  // The document that the host's services (all instances of a product, the editor) work on; the
+  // application sets it, and a document that goes away stops being current.
+  static void SetCurrent(QORMoldDocument* document);
+  static QORMoldDocument* Current();
+
+  struct Impl;
+  explicit QORMoldDocument(std::unique_ptr<Impl> impl);
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+// Number of host product, knowledge and path-building objects alive, for leak checks in tests.
+QOR_EXPORT long QORMoldLiveObjectCount();

@@ -1,0 +1,1 @@
+// The Bill of Materials command.

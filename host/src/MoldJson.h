@@ -1,0 +1,58 @@
+// JSON read into a tree that keeps where each value and key starts, so that a mold file's
+// semantic errors can name their line and column.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace qorhost {
+
+struct MoldJsonMember;
+
+struct MoldJsonValue {
+  enum class Kind { Null, Boolean, Integer, Real, String, Array, Object };
+
+  Kind kind = Kind::Null;
+  std::size_t offset = 0;  // byte offset of the value's first character
+  bool boolean = false;
+  std::int64_t integer = 0;
+  double real = 0;  // also set for integers
+  std::string text;
+  std::vector<MoldJsonValue> items;
+  std::vector<MoldJsonMember> members;  // in file order; keys are unique
+
+  bool Is(Kind k) const { return kind == k; }
+  // The member named key, or null.
+  const MoldJsonValue* Find(std::string_view key) const;
+  // "a string", "an object", … for messages.
+  const char* KindName() const;
+};
+
+struct MoldJsonMember {
+  std::string key;
+  std::size_t keyOffset = 0;
+  MoldJsonValue value;
+};
+
+struct MoldJsonError {
+  std::size_t offset = 0;
+  std::string what;
+};
+
+// Deeper nesting is refused: no mold file needs it, and it would exhaust the stack.
+inline constexpr std::size_t kMoldJsonMaxDepth = 64;
+
+// Parses strict JSON (no comments, no trailing data, no duplicate keys).
+std::variant<MoldJsonValue, MoldJsonError> ParseMoldJson(const std::string& text);
+
+struct MoldTextPosition {
+  int line = 1;
+  int column = 1;  // in characters
+};
+MoldTextPosition PositionOfOffset(const std::string& text, std::size_t offset);
+
+}  // namespace qorhost
