@@ -77,8 +77,8 @@ QOR_EXPORT void QORForgetCatalogs();
 
 // Replaces each slot /pN of text by params[N - 1]. A slot without its parameter stays as written,
 // so that a missing parameter shows; inserted parameters are not searched for slots.
-QOR_EXPORT std::string QORSubstituteParameters(std::string_view text, const QORUnicodeString* params,
-                                               int count);
+QOR_EXPORT std::string QORSubstituteParameters(std::string_view text,
+                                               const QORUnicodeString* params, int count);
 
 // ---------------------------------------------------------------------------------------------
 // Module side: catalogs and messages.

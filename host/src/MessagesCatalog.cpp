@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #ifndef MOLDBOM_RESOURCE_DIR
 #define MOLDBOM_RESOURCE_DIR "resources"
@@ -110,8 +111,10 @@ class LineParser {
       }
       if (pos_ >= line_.size()) break;
       const char escaped = line_[pos_++];
-      if (escaped == 'n') text += '\n';
-      else if (escaped == '"' || escaped == '\\') text += escaped;
+      if (escaped == 'n')
+        text += '\n';
+      else if (escaped == '"' || escaped == '\\')
+        text += escaped;
       else {
         problem = std::string("unknown escape '\\") + escaped + "' (known: \\\" \\\\ \\n)";
         return false;
@@ -192,9 +195,9 @@ QORCatalogExpected<QORCatalogTexts> QORCatalogTexts::Parse(std::string_view cont
     if (!parsed.problem.empty()) return QORCatalogError{fileName, lineNumber, parsed.problem};
     const auto [at, isNew] = lineOfKey.emplace(parsed.key, lineNumber);
     if (!isNew)
-      return QORCatalogError{fileName, lineNumber,
-                             "the key '" + parsed.key + "' is already defined on line " +
-                                 std::to_string(at->second)};
+      return QORCatalogError{
+          fileName, lineNumber,
+          "the key '" + parsed.key + "' is already defined on line " + std::to_string(at->second)};
     catalog.texts_.emplace(std::move(parsed.key), std::move(parsed.text));
   }
   return catalog;
@@ -202,7 +205,8 @@ QORCatalogExpected<QORCatalogTexts> QORCatalogTexts::Parse(std::string_view cont
 
 QORCatalogExpected<QORCatalogTexts> QORCatalogTexts::ReadFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return QORCatalogError{path, 0, std::string("cannot be read: ") + std::strerror(errno)};
+  if (!file)
+    return QORCatalogError{path, 0, std::string("cannot be read: ") + std::strerror(errno)};
   std::string content;
   char chunk[8192];
   std::size_t got = 0;
@@ -235,8 +239,7 @@ std::string QORGetResourceDirectory() {
 
 QORCatalogExpected<std::shared_ptr<const QORCatalogTexts>> QORLoadCatalog(
     const std::string& catalogName, QORCatalogKind kind) {
-  const std::string path =
-      QORGetResourceDirectory() + "/catalogs/" + catalogName + SuffixOf(kind);
+  const std::string path = QORGetResourceDirectory() + "/catalogs/" + catalogName + SuffixOf(kind);
   if (!IsCatalogName(catalogName)) return QORCatalogError{path, 0, "not a catalog name"};
   std::lock_guard lock(State().mutex);
   auto at = State().loaded.find(path);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
+#include <string>
 
 namespace {
 
@@ -53,8 +54,8 @@ QORUnicodeString QORTlgErrorServices::BuildMessage(const char* catalog, const ch
 }
 
 HRESULT QORTlgErrorServices::DisplayWarning(const char* catalog, const char* titleKey,
-                                            const char* messageKey,
-                                            const QORUnicodeString* params, int count) {
+                                            const char* messageKey, const QORUnicodeString* params,
+                                            int count) {
   if (!HasNames(catalog, titleKey, messageKey)) return E_FAIL;
   const QORMessageBox box = BuildBox(catalog, titleKey, messageKey, params, count);
   QORPresenter* presenter = QORGetPresenter();

@@ -47,16 +47,26 @@ std::optional<int> OpenFlagsOfMode(const char* mode) {
   if (!mode) return std::nullopt;
   int flags = 0;
   switch (mode[0]) {
-    case 'r': flags = 0; break;
-    case 'w': flags = O_CREAT | O_TRUNC; break;
-    case 'a': flags = O_CREAT | O_APPEND; break;
-    default: return std::nullopt;
+    case 'r':
+      flags = 0;
+      break;
+    case 'w':
+      flags = O_CREAT | O_TRUNC;
+      break;
+    case 'a':
+      flags = O_CREAT | O_APPEND;
+      break;
+    default:
+      return std::nullopt;
   }
   bool update = false;
   for (const char* c = mode + 1; *c; ++c) {
-    if (*c == '+') update = true;
-    else if (*c == 'x') flags |= O_EXCL;
-    else if (*c != 'b' && *c != 'e') return std::nullopt;
+    if (*c == '+')
+      update = true;
+    else if (*c == 'x')
+      flags |= O_EXCL;
+    else if (*c != 'b' && *c != 'e')
+      return std::nullopt;
   }
   if (update) return flags | O_RDWR;
   return flags | (mode[0] == 'r' ? O_RDONLY : O_WRONLY);
@@ -143,7 +153,8 @@ bool AnyPermissionBit(const char* path, mode_t bits) {
 }
 
 bool IsSameFile(const QORUnicodeString& a, const QORUnicodeString& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {};
+  struct stat sb {};
   if (::stat(a.ConvertToChar(), &sa) != 0 || ::stat(b.ConvertToChar(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }

@@ -32,7 +32,7 @@ QORTime::QORTime(std::time_t instant) : instant_(instant) {}
 
 QORUnicodeString QORTime::ConvertToString(const char* format, int /*flags*/) const {
   if (!format || !*format) return {};
-  std::tm local {};
+  std::tm local{};
   if (!::localtime_r(&instant_, &local)) return {};
   // strftime gives 0 both for a buffer too small and for an empty result, so the buffer grows
   // a few times before the result is taken as empty.
