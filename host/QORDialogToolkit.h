@@ -12,6 +12,7 @@
 
 class QORCommand;
 class QORNotification;
+class QORDlgDialog;
 
 // ---------------------------------------------------------------------------------------------
 // Toolkit values
@@ -80,6 +81,7 @@ class QOR_EXPORT QORCommand : public virtual QORBaseUnknown {
   QORCommand& operator=(const QORCommand&);
 
   static const char* ClassName() { return "QORCommand"; }
+  const char* GetImplClassName() const override { return ClassName(); }
   const QORString& GetName() const { return identifier_; }
   int GetMode() const { return mode_; }
 
@@ -134,7 +136,10 @@ class QOR_EXPORT QORDialog : public QORCommand {
   QORDialog(const QORDialog&) = delete;
   QORDialog& operator=(const QORDialog&) = delete;
   static const char* ClassName() { return "QORDialog"; }
+  const char* GetImplClassName() const override { return ClassName(); }
   const char* GetResourceFilename(int level) const override;
+  // A widget whose destruction is requested is hidden at once.
+  void RequestDelayedDestruction() override;
 
   QORDialog* GetParent() const { return parent_; }
   // The window the widget lives in (its parent dialog's parent for a dialog).
@@ -143,7 +148,10 @@ class QOR_EXPORT QORDialog : public QORCommand {
   const std::vector<QORDialog*>& GetChildren() const { return children_; }
   // The text the dialog's resources give this widget (label, button text, title).
   QORUnicodeString GetTitle() const;
-  void SetTitle(const QORUnicodeString& title) { title_ = title; }
+  void SetTitle(const QORUnicodeString& title) {
+    title_ = title;
+    titleSet_ = true;
+  }
 
   void SetVisibility(int visibility, int notify = 0);
   int GetVisibility() const { return visibility_; }
@@ -167,6 +175,15 @@ class QOR_EXPORT QORDialog : public QORCommand {
   // Finds a widget of this subtree by identifier.
   QORDialog* FindWidget(const QORString& identifier);
 
+  // Host side: the nearest QORDlgDialog, this widget included; null when there is none.
+  QORDlgDialog* GetDialog() const;
+  // Host side: visits this widget and its subtree depth first, children in creation order; depth
+  // is 0 for this widget. GetImplClassName() gives each widget's class.
+  void VisitTree(const std::function<void(const QORDialog& widget, int depth)>& visit) const;
+  // Host side: takes the widget out of its parent's children without releasing it; the caller
+  // then owns the creation reference (the engine destroying a closed dialog).
+  void DetachFromParent();
+
  private:
   friend class QORDlgFrame;
   QORDialog* parent_ = nullptr;
@@ -180,13 +197,15 @@ class QOR_EXPORT QORDialog : public QORCommand {
   std::vector<QORDialog*> children_;
 };
 
-// A top-level dialog window. It publishes its close notifications; its widget texts come from
-// the resource file named by GetResourceFilename(0).
+// A top-level dialog window, hidden until its command shows it. It publishes its close
+// notifications; its widget texts come from the resource file named by GetResourceFilename(0).
+// Without a parent it goes under the main window; its father is the command that created it.
 class QOR_EXPORT QORDlgDialog : public QORDialog {
  public:
   QORDlgDialog(QORDialog* parent, const QORString& identifier, int style);
   ~QORDlgDialog() override;
   static const char* ClassName() { return "QORDlgDialog"; }
+  const char* GetImplClassName() const override { return ClassName(); }
   const char* GetResourceFilename(int level) const override;
 
   QORNotification* GetDiaCLOSENotification() { return close_; }
@@ -199,6 +218,8 @@ class QOR_EXPORT QORDlgDialog : public QORDialog {
   // Layout of attached children (frames): records what the module asked for.
   void Attach4Sides(QORDialog* child);
   void SetDefaultOrientation(int orientation) { orientation_ = orientation; }
+  int GetDefaultOrientation() const { return orientation_; }
+  const std::vector<QORDialog*>& GetAttachedToAllSides() const { return allSides_; }
 
   // Host side: the command that was running when the dialog was created.
   QORCommand* GetCreator() const { return creator_; }
@@ -210,6 +231,7 @@ class QOR_EXPORT QORDlgDialog : public QORDialog {
   QORNotification* cancel_;
   int okSensitivity_ = QORDlgEnable;
   int orientation_ = 0;
+  std::vector<QORDialog*> allSides_;
   QORCommand* creator_ = nullptr;
 };
 
@@ -218,9 +240,11 @@ class QOR_EXPORT QORDlgFrame : public QORDialog {
  public:
   QORDlgFrame(QORDialog* parent, const QORString& identifier, int style = 0);
   static const char* ClassName() { return "QORDlgFrame"; }
+  const char* GetImplClassName() const override { return ClassName(); }
 
   void Attach4Sides(QORDialog* child);
   void SetDefaultOrientation(int orientation) { orientation_ = orientation; }
+  int GetDefaultOrientation() const { return orientation_; }
   // Attaches the children (a list ended by null) to tabulation tab with the attachment mode.
   void SetVerticalAttachment(int tab, int mode, QORDialog* child, ...);
   void SetHorizontalAttachment(int tab, int mode, QORDialog* child, ...);
@@ -243,6 +267,7 @@ class QOR_EXPORT QORDlgLabel : public QORDialog {
  public:
   QORDlgLabel(QORDialog* parent, const QORString& identifier, int style = 0);
   static const char* ClassName() { return "QORDlgLabel"; }
+  const char* GetImplClassName() const override { return ClassName(); }
 };
 
 // A one-line editor. Style QORDlgEdtInteger holds an integer, QORDlgEdtFloat a real,
@@ -252,6 +277,7 @@ class QOR_EXPORT QORDlgEditor : public QORDialog {
   QORDlgEditor(QORDialog* parent, const QORString& identifier, int style = 0);
   ~QORDlgEditor() override;
   static const char* ClassName() { return "QORDlgEditor"; }
+  const char* GetImplClassName() const override { return ClassName(); }
 
   // Line -1: the whole text. Notify 1 publishes the modify notification.
   void SetLine(const QORUnicodeString& text, int line = -1, int notify = 0);
@@ -261,6 +287,7 @@ class QOR_EXPORT QORDlgEditor : public QORDialog {
   void SetFloatValue(double value, int notify = 0);
   double GetFloatValue() const;
   void SetVisibleTextWidth(int width) { textWidth_ = width; }
+  int GetVisibleTextWidth() const { return textWidth_; }
 
   QORNotification* GetEditModifyNotification() { return modify_; }
 
@@ -275,6 +302,7 @@ class QOR_EXPORT QORDlgPushButton : public QORDialog {
   QORDlgPushButton(QORDialog* parent, const QORString& identifier, int style = 0);
   ~QORDlgPushButton() override;
   static const char* ClassName() { return "QORDlgPushButton"; }
+  const char* GetImplClassName() const override { return ClassName(); }
   QORNotification* GetPushBActivateNotification() { return activate_; }
   QORNotification* GetPushBRepetitiveNotification() { return repetitive_; }
 
@@ -288,6 +316,7 @@ class QOR_EXPORT QORDlgCheckButton : public QORDialog {
   QORDlgCheckButton(QORDialog* parent, const QORString& identifier, int style = 0);
   ~QORDlgCheckButton() override;
   static const char* ClassName() { return "QORDlgCheckButton"; }
+  const char* GetImplClassName() const override { return ClassName(); }
   // QORDlgChecked or QORDlgUnchecked.
   void SetState(int state, int notify = 0);
   int GetState() const { return state_; }
@@ -304,9 +333,15 @@ class QOR_EXPORT QORDlgRadioButton : public QORDialog {
   QORDlgRadioButton(QORDialog* parent, const QORString& identifier, int style = 0);
   ~QORDlgRadioButton() override;
   static const char* ClassName() { return "QORDlgRadioButton"; }
+  const char* GetImplClassName() const override { return ClassName(); }
   void SetState(int state, int notify = 0);
   int GetState() const { return state_; }
   QORNotification* GetRadBModifyNotification() { return modify_; }
+
+  // Host side, a user's click: button becomes checked and the other radio buttons of its parent
+  // unchecked; then each button whose state changed publishes its modify notification, the
+  // unchecked ones first. Returns those buttons in that order.
+  static std::vector<QORDlgRadioButton*> ClickExclusive(QORDlgRadioButton* button);
 
  private:
   int state_ = QORDlgUnchecked;
@@ -319,6 +354,7 @@ class QOR_EXPORT QORDlgCombo : public QORDialog {
   QORDlgCombo(QORDialog* parent, const QORString& identifier, int style = 0);
   ~QORDlgCombo() override;
   static const char* ClassName() { return "QORDlgCombo"; }
+  const char* GetImplClassName() const override { return ClassName(); }
 
   // Mode QORDlgDataAdd appends at index -1 (or inserts at index); QORDlgDataModify replaces the
   // line at index.
@@ -351,6 +387,7 @@ class QOR_EXPORT QORDlgMultiList : public QORDialog {
   QORDlgMultiList(QORDialog* parent, const QORString& identifier, int style = 0);
   ~QORDlgMultiList() override;
   static const char* ClassName() { return "QORDlgMultiList"; }
+  const char* GetImplClassName() const override { return ClassName(); }
 
   // The number of column slots follows the titles set (SetColumnTitles).
   void SetColumnTitles(const QORListOfQORUnicodeString& titles);
@@ -369,8 +406,10 @@ class QOR_EXPORT QORDlgMultiList : public QORDialog {
   int GetColumnVisibility(int position) const;
 
   // Mode QORDlgDataAdd with row -1 appends: the text fills the last row when this column's cell
-  // there was never set, otherwise a new last row is created. Mode QORDlgDataModify sets the
-  // cell at row.
+  // there was never set, otherwise a new last row is created (for every column); with an existing
+  // row it writes that cell, with a row past the end it appends. Mode QORDlgDataModify sets the
+  // cell at an existing row. A cell holds the text and icon of its last write (no icon for the
+  // text-only form).
   void SetColumnItem(int position, const QORUnicodeString& text, int row = -1, int mode = QORDlgDataAdd);
   void SetColumnItem(int position, const QORUnicodeString& text, const QORUnicodeString& icon, int row,
                      int mode);
@@ -383,7 +422,8 @@ class QOR_EXPORT QORDlgMultiList : public QORDialog {
   // Editable cell: its column and its row are editable.
   bool IsCellEditable(int position, int row) const;
 
-  // Position i then holds the column that was at permutation[i]; flag is the toolkit's.
+  // Position i then holds the column that was at permutation[i] (positions from count on keep
+  // theirs); flag is the toolkit's. Anything but a permutation of 0 to count - 1 is ignored.
   void ReorderColumns(const int* permutation, int count, int flag);
 
   int GetSelectCount() const;

@@ -1,0 +1,194 @@
+// The multi-column list: whole columns addressed by display position, rows shared by all columns,
+// row selection and the cell the user modified.
+#include "QORDialogToolkit.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace {
+
+bool IsIndex(int index, std::size_t count) { return index >= 0 && static_cast<std::size_t>(index) < count; }
+
+std::size_t At(int index) { return static_cast<std::size_t>(index); }
+
+bool IsPermutation(const int* permutation, int count, std::size_t columns) {
+  if (!permutation || count < 0 || static_cast<std::size_t>(count) > columns) return false;
+  std::vector<bool> seen(At(count), false);
+  for (int i = 0; i < count; ++i) {
+    const int from = permutation[i];
+    if (!IsIndex(from, seen.size()) || seen[At(from)]) return false;
+    seen[At(from)] = true;
+  }
+  return true;
+}
+
+}  // namespace
+
+QORDlgMultiList::QORDlgMultiList(QORDialog* parent, const QORString& identifier, int style)
+    : QORDialog(parent, identifier, style),
+      cellModify_(new QORNotification("QORListCellModifyNotification")),
+      columnActivate_(new QORNotification("QORListColumnActivateNotification")),
+      select_(new QORNotification("QORListSelectNotification")) {}
+
+QORDlgMultiList::~QORDlgMultiList() {
+  QORRelease(cellModify_);
+  QORRelease(columnActivate_);
+  QORRelease(select_);
+}
+
+QORDlgMultiList::Column* QORDlgMultiList::ColumnAt(int position) {
+  return IsIndex(position, columns_.size()) ? &columns_[At(position)] : nullptr;
+}
+
+const QORDlgMultiList::Column* QORDlgMultiList::ColumnAt(int position) const {
+  return IsIndex(position, columns_.size()) ? &columns_[At(position)] : nullptr;
+}
+
+void QORDlgMultiList::AddRow() {
+  rows_.push_back(Row{});
+  for (Column& column : columns_) column.cells.push_back(Cell{});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Columns
+// ---------------------------------------------------------------------------------------------
+
+// Setting as many titles as there are columns only renames them; another count adds empty
+// columns at the end or drops the last ones.
+void QORDlgMultiList::SetColumnTitles(const QORListOfQORUnicodeString& titles) {
+  columns_.resize(At(titles.Size()));
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    columns_[i].title = titles.Items()[i];
+    columns_[i].cells.resize(rows_.size());
+  }
+}
+
+void QORDlgMultiList::GetColumnTitles(QORListOfQORUnicodeString& titles) const {
+  titles.RemoveAll();
+  for (const Column& column : columns_) titles.Append(column.title);
+}
+
+QORUnicodeString QORDlgMultiList::GetColumnTitle(int position) const {
+  const Column* column = ColumnAt(position);
+  return column ? column->title : QORUnicodeString();
+}
+
+void QORDlgMultiList::SetColumnTextWidth(int position, int width) {
+  if (Column* column = ColumnAt(position)) column->width = width;
+}
+
+int QORDlgMultiList::GetColumnTextWidth(int position) const {
+  const Column* column = ColumnAt(position);
+  return column ? column->width : 0;
+}
+
+void QORDlgMultiList::SetColumnEditable(int position, int editable) {
+  if (Column* column = ColumnAt(position)) column->editable = editable != 0;
+}
+
+int QORDlgMultiList::GetColumnEditable(int position) const {
+  const Column* column = ColumnAt(position);
+  return column && column->editable ? 1 : 0;
+}
+
+void QORDlgMultiList::SetColumnVisibility(int position, int visibility) {
+  if (Column* column = ColumnAt(position)) column->visibility = visibility;
+}
+
+int QORDlgMultiList::GetColumnVisibility(int position) const {
+  const Column* column = ColumnAt(position);
+  return column ? column->visibility : 0;
+}
+
+void QORDlgMultiList::ReorderColumns(const int* permutation, int count, int /*flag*/) {
+  if (!IsPermutation(permutation, count, columns_.size())) return;
+  std::vector<Column> moved;
+  moved.reserve(At(count));
+  for (int i = 0; i < count; ++i) moved.push_back(std::move(columns_[At(permutation[i])]));
+  std::move(moved.begin(), moved.end(), columns_.begin());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cells and rows
+// ---------------------------------------------------------------------------------------------
+void QORDlgMultiList::SetColumnItem(int position, const QORUnicodeString& text, int row, int mode) {
+  SetColumnItem(position, text, QORUnicodeString(), row, mode);
+}
+
+void QORDlgMultiList::SetColumnItem(int position, const QORUnicodeString& text, const QORUnicodeString& icon,
+                                    int row, int mode) {
+  if (!ColumnAt(position)) return;
+  const bool existingRow = IsIndex(row, rows_.size());
+  if (mode == QORDlgDataModify && !existingRow) return;
+  if (mode != QORDlgDataModify && mode != QORDlgDataAdd) return;
+  if (!existingRow) {
+    // Appending column by column builds one row: a column starts a new row only when it has
+    // already written into the last one.
+    if (rows_.empty() || ColumnAt(position)->cells.back().set) AddRow();
+    row = GetLineCount() - 1;
+  }
+  ColumnAt(position)->cells[At(row)] = Cell{text, icon, true};
+}
+
+HRESULT QORDlgMultiList::GetColumnItem(int position, QORUnicodeString& text, int row) const {
+  const Column* column = ColumnAt(position);
+  if (!column || !IsIndex(row, rows_.size())) return E_FAIL;
+  text = column->cells[At(row)].text;
+  return S_OK;
+}
+
+QORUnicodeString QORDlgMultiList::GetCellIcon(int position, int row) const {
+  const Column* column = ColumnAt(position);
+  if (!column || !IsIndex(row, rows_.size())) return {};
+  return column->cells[At(row)].icon;
+}
+
+void QORDlgMultiList::SetRowEditable(int row, int editable) {
+  if (IsIndex(row, rows_.size())) rows_[At(row)].editable = editable != 0;
+}
+
+int QORDlgMultiList::GetRowEditable(int row) const { return IsIndex(row, rows_.size()) && rows_[At(row)].editable ? 1 : 0; }
+
+bool QORDlgMultiList::IsCellEditable(int position, int row) const {
+  return GetColumnEditable(position) == 1 && GetRowEditable(row) == 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Selection and the modified cell
+// ---------------------------------------------------------------------------------------------
+int QORDlgMultiList::GetSelectCount() const {
+  return static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return r.selected; }));
+}
+
+void QORDlgMultiList::GetSelect(int* rows, int size) const {
+  if (!rows) return;
+  int filled = 0;
+  for (std::size_t r = 0; r < rows_.size() && filled < size; ++r)
+    if (rows_[r].selected) rows[filled++] = static_cast<int>(r);
+}
+
+bool QORDlgMultiList::IsRowSelected(int row) const { return IsIndex(row, rows_.size()) && rows_[At(row)].selected; }
+
+void QORDlgMultiList::ClearSelect() {
+  for (Row& r : rows_) r.selected = false;
+}
+
+// Replaces the selection; rows that do not exist are left out.
+void QORDlgMultiList::SetSelect(const std::vector<int>& rows) {
+  ClearSelect();
+  for (int row : rows)
+    if (IsIndex(row, rows_.size())) rows_[At(row)].selected = true;
+}
+
+int QORDlgMultiList::GetModifiedCell(int& row, int& position) const {
+  if (modifiedRow_ < 0 || modifiedColumn_ < 0) return 0;
+  row = modifiedRow_;
+  position = modifiedColumn_;
+  return 1;
+}
+
+void QORDlgMultiList::SetModifiedCell(int row, int position) {
+  modifiedRow_ = row;
+  modifiedColumn_ = position;
+}
