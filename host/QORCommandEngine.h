@@ -31,7 +31,7 @@ class QOR_EXPORT QORDialogAgent : public QORCommand {
   int GetBehavior() const { return behaviour_; }
 
   // Accepts notification (that object, or any of its class when it is null and a class name is
-  // given) coming from publisher (null: from any publisher).
+  // given) coming from publisher or a widget inside it (null: from any publisher).
   void AcceptOnNotify(QORCommand* publisher, QORNotification* notification);
   void AcceptOnNotify(QORCommand* publisher, const char* notificationClassName);
 
@@ -74,6 +74,8 @@ class QOR_EXPORT QORPathElementAgent : public QORDialogAgent {
   QORBaseUnknown_var GetElementValue() const;
   void InitializeAcquisition() override;
 
+  // Host side: does the path's last element offer the ordered element type?
+  bool AcceptsPath(const QORPathElement_var& path) const;
   // Host side: values the agent with a selected path; false when already valued.
   bool ValueWithPath(const QORPathElement_var& path);
 
@@ -260,4 +262,12 @@ class QOR_EXPORT QORCommandHost {
   static void EndOfUserEvent();
   // Number of commands and dialogs destroyed so far (for tests of exactly-once destruction).
   static int DestroyedCommandCount();
+  // The same, separately: state commands, and dialogs the engine destroyed.
+  static int DestroyedStateCommandCount();
+  static int DestroyedDialogCount();
+  // The name of the running command's current state, empty when no command runs.
+  static std::string CurrentStateName();
+  // Ends the running command and destroys everything the host still holds (pending destructions,
+  // the current editor, the main window and its dialogs), before the process exits.
+  static void Shutdown();
 };

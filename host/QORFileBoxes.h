@@ -106,4 +106,6 @@ class QOR_EXPORT QORFileBoxHost {
   // Answers the open box named name: OK with a path (the file name as the user typed it), or
   // cancel. An error text when no such box is open.
   static std::string Answer(const std::string& name, bool ok, const std::string& path);
+  // Boxes and choosers not yet released, shown or not (for leak checks in tests).
+  static int LiveBoxCount();
 };

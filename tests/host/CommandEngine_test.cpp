@@ -1,0 +1,334 @@
+// Tests of the state-command engine: a command shaped like the BOM command, its states and
+// transitions, how it ends, and the host's delayed destruction of dialogs and agents.
+#include "QORCommandEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "QOREditor.h"
+#include "QORFileBoxes.h"
+
+namespace {
+
+// What the test command and dialog did, reset before each test.
+struct Trace {
+  int commandsDestroyed = 0;
+  int dialogsDestroyed = 0;
+  int boxAsked = 0;
+  int closed = 0;
+  std::vector<std::string> reports;  // "valued" or "re-armed": the agent's state as the action began
+  std::vector<std::string> saved;
+  int productsSelected = 0;
+  bool rearmReport = true;
+  bool refuseActivation = false;
+};
+Trace trace;
+
+class EngineTestDlg : public QORDlgDialog {
+ public:
+  EngineTestDlg() : QORDlgDialog(nullptr, "EngineTestDlg", 0), report(new QORDlgPushButton(this, "PushAnalyze")) {
+    AddAnalyseNotificationCB(this, GetDiaCLOSENotification(), Handler(&EngineTestDlg::OnClose), nullptr);
+    AddAnalyseNotificationCB(this, GetWindCloseNotification(), Handler(&EngineTestDlg::OnClose), nullptr);
+  }
+  ~EngineTestDlg() override { ++trace.dialogsDestroyed; }
+  // Closing asks for the dialog's end; the command still reads it while its close action runs.
+  void OnClose(QORCommand*, QORNotification*, QORCommandClientData) { RequestDelayedDestruction(); }
+  static QORCommandMethod Handler(void (EngineTestDlg::*method)(QORCommand*, QORNotification*, QORCommandClientData)) {
+    return static_cast<QORCommandMethod>(method);
+  }
+  QORDlgPushButton* report;
+};
+
+// Agents, states and transitions as the BOM command builds them.
+class EngineTestCom : public QORStateCommand {
+ public:
+  EngineTestCom() : QORStateCommand("EngineTestCom", 0x40, 1), dialog(new EngineTestDlg()) {}
+  ~EngineTestCom() override {
+    QORCommandDeletion(panelAgent);
+    if (saveBox) {
+      saveBox->Close();
+      saveBox->Release();
+    }
+    if (saveBoxAgent) saveBoxAgent->Release();
+    for (QORDialogAgent* agent : {closeAgent, reportAgent, static_cast<QORDialogAgent*>(productAgent)})
+      agent->RequestDelayedDestruction();
+    ++trace.commandsDestroyed;
+  }
+
+  QORStatusChange Activate(QORCommand*, QORNotification*) override {
+    if (trace.refuseActivation)
+      RequestDelayedDestruction();
+    else
+      dialog->SetVisibility(QORDlgShow);
+    return 0;
+  }
+  QORStatusChange Cancel(QORCommand*, QORNotification*) override {
+    dialog->SetVisibility(QORDlgHide);
+    return 0;
+  }
+
+  void BuildGraph() override {
+    productAgent = new QORPathElementAgent("ProdSel", 0x40);
+    productAgent->SetOrderedElementType(QORIProduct::ClassName());
+    closeAgent = new QORDialogAgent("Close", 0, 3);
+    closeAgent->AcceptOnNotify(dialog, dialog->GetDiaCLOSENotification());
+    closeAgent->AcceptOnNotify(dialog, dialog->GetWindCloseNotification());
+    panelAgent = new QORPanelAcquisition("CmdBom", dialog);
+    panelAgent->AcceptOnNotify(dialog, dialog->report->GetPushBActivateNotification());
+    reportAgent = new QORDialogAgent("OKReport", 0x10, 3);
+    reportAgent->AcceptOnNotify(nullptr, QORMldFileOpenOKNotif::ClassName());
+    QORFileMenuMethods::CreateCurrentDocEnvDialogBox(dialog->GetFatherWindow(), "SaveBom", 0x800200, saveBox);
+    saveBoxAgent = new QORDialogAgent("ACQ_PrintBom", 0, 3);
+    saveBoxAgent->AcceptOnNotify(saveBox->GetDialog(), saveBox->GetCancelNotification());
+    saveBoxAgent->AcceptOnNotify(saveBox->GetDialog(), saveBox->GetOKNotification());
+
+    QORDialogState* initial = GetInitialState("InitialState");
+    QORDialogState* select = AddDialogState("Select Bom File");
+    select->AddDialogAgent(saveBoxAgent);
+    select->AddDialogAgent(panelAgent);
+    for (QORDialogAgent* agent : {closeAgent, reportAgent, static_cast<QORDialogAgent*>(productAgent),
+                                  static_cast<QORDialogAgent*>(panelAgent)})
+      initial->AddDialogAgent(agent);
+    AddTransition(initial, select,
+                  AndCondition(IsLastModifiedAgentCondition(panelAgent, dialog->report->GetPushBActivateNotification()),
+                               Condition(Method(&EngineTestCom::BomAsked))),
+                  nullptr);
+    AddTransition(initial, nullptr, IsOutputSetCondition(closeAgent), Action(Method(&EngineTestCom::ActClose)));
+    AddTransition(initial, initial, IsOutputSetCondition(reportAgent), Action(Method(&EngineTestCom::ActSelReport)));
+    AddTransition(initial, initial, IsOutputSetCondition(productAgent), Action(Method(&EngineTestCom::ActSelProd)));
+    AddTransition(select, initial, IsLastModifiedAgentCondition(saveBoxAgent, saveBox->GetCancelNotification()),
+                  Action(Method(&EngineTestCom::CancelBox)));
+    AddTransition(select, initial, IsLastModifiedAgentCondition(saveBoxAgent, saveBox->GetOKNotification()),
+                  Action(Method(&EngineTestCom::SaveAsBom)));
+  }
+
+  QORBoolean BomAsked(void*) {
+    ++trace.boxAsked;
+    saveBox->SetVisibility(QORDlgShow);
+    return TRUE;
+  }
+  QORBoolean ActClose(void*) {
+    ++trace.closed;
+    return TRUE;
+  }
+  QORBoolean ActSelReport(void*) {
+    trace.reports.push_back(reportAgent->IsOutputSet() ? "valued" : "re-armed");
+    if (trace.rearmReport) reportAgent->InitializeAcquisition();
+    return TRUE;
+  }
+  QORBoolean ActSelProd(void*) {
+    ++trace.productsSelected;
+    productAgent->InitializeAcquisition();
+    return TRUE;
+  }
+  QORBoolean CancelBox(void*) {
+    saveBox->SetVisibility(QORDlgHide);
+    saveBoxAgent->InitializeAcquisition();
+    return TRUE;
+  }
+  QORBoolean SaveAsBom(void*) {
+    trace.saved.push_back(saveBox->GetSelectedPath().Utf8());
+    return CancelBox(nullptr);
+  }
+
+  static QORActionMethod Method(QORBoolean (EngineTestCom::*method)(void*)) {
+    return static_cast<QORActionMethod>(method);
+  }
+
+  EngineTestDlg* dialog;
+  QORDialogAgent* closeAgent = nullptr;
+  QORDialogAgent* reportAgent = nullptr;
+  QORPathElementAgent* productAgent = nullptr;
+  QORPanelAcquisition* panelAgent = nullptr;
+  QORDialogAgent* saveBoxAgent = nullptr;
+  QORIFmuDialogBox* saveBox = nullptr;
+};
+
+QORBaseUnknown* CreateEngineTestCom(QORString*) { return new EngineTestCom(); }
+QORBaseUnknown* CreateNothing(QORString*) { return nullptr; }
+QORBaseUnknown* CreatePlainCommand(QORString*) { return new QORCommand("Plain"); }
+const QORFillDictionary engineTestRegistration("EngineTestCom", CreateEngineTestCom);
+const QORFillDictionary nullRegistration("EngineNullCom", CreateNothing);
+const QORFillDictionary plainRegistration("EnginePlainCom", CreatePlainCommand);
+
+class CountedAgent : public QORDialogAgent {
+ public:
+  explicit CountedAgent(int& destroyed) : QORDialogAgent("Counted"), destroyed_(destroyed) {}
+  ~CountedAgent() override { ++destroyed_; }
+
+ private:
+  int& destroyed_;
+};
+
+class CommandEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { trace = Trace{}; }
+  void TearDown() override { QORCommandHost::Shutdown(); }
+
+  EngineTestCom* Start() {
+    const std::string error = QORCommandHost::StartCommand("EngineTestCom");
+    EXPECT_EQ(error, "");
+    return dynamic_cast<EngineTestCom*>(QORCommandHost::RunningCommand());
+  }
+  // One user event: what the application's event layer does for a click.
+  static void Click(QORDialog* widget, QORNotification* notification) {
+    widget->Dispatch(notification);
+    QORCommandHost::EndOfUserEvent();
+  }
+  static void NameProfile(QORDlgDialog* dialog) {
+    auto* notification = new QORMldFileOpenOKNotif();
+    QORCleaner::DeleteOnTransactionEnd(notification);
+    dialog->SendNotification(dialog->GetFather(), notification);
+    QORCommandHost::EndOfUserEvent();
+  }
+  static bool BoxIsOpen() { return !QORFileBoxHost::OpenBoxes().empty(); }
+};
+
+TEST_F(CommandEngineTest, StartBuildsTheGraphAndShowsTheDialogOfItsCreator) {
+  EngineTestCom* command = Start();
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
+  EXPECT_EQ(command->dialog->GetVisibility(), QORDlgShow);
+  EXPECT_EQ(command->dialog->GetCreator(), command);
+  EXPECT_EQ(command->dialog->GetFather(), command);
+  EXPECT_EQ(command->dialog->GetParent(), QORApplicationFrame::GetFrame()->GetMainWindow());
+}
+
+TEST_F(CommandEngineTest, StartRefusesWhatCannotRun) {
+  struct Case {
+    const char* className;
+    const char* error;
+  };
+  for (const Case& c : {Case{"NoSuchCom", "no command class named NoSuchCom"},
+                        Case{"EngineNullCom", "could not create the command EngineNullCom"},
+                        Case{"EnginePlainCom", "EnginePlainCom is not a state command"}}) {
+    EXPECT_EQ(QORCommandHost::StartCommand(c.className), c.error);
+    EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
+  }
+  Start();
+  EXPECT_EQ(QORCommandHost::StartCommand("EngineTestCom"), "a command is already running");
+}
+
+TEST_F(CommandEngineTest, ReportButtonShowsTheBoxAndCancelReturns) {
+  EngineTestCom* command = Start();
+  Click(command->dialog->report, command->dialog->report->GetPushBActivateNotification());
+  EXPECT_EQ(QORCommandHost::CurrentStateName(), "Select Bom File");
+  EXPECT_TRUE(BoxIsOpen());
+
+  // The button stays valued while the box is up, so a second click asks nothing more.
+  Click(command->dialog->report, command->dialog->report->GetPushBActivateNotification());
+  EXPECT_EQ(trace.boxAsked, 1);
+
+  EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", false, ""), "");
+  QORCommandHost::EndOfUserEvent();
+  EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
+  EXPECT_FALSE(BoxIsOpen());
+  EXPECT_FALSE(command->saveBoxAgent->IsOutputSet());
+  EXPECT_TRUE(trace.saved.empty());
+
+  // Back in the first state the button was re-armed: the box can be asked for again and saved.
+  Click(command->dialog->report, command->dialog->report->GetPushBActivateNotification());
+  EXPECT_EQ(trace.boxAsked, 2);
+  EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", true, "out/bom.csv"), "");
+  EXPECT_EQ(trace.saved, std::vector<std::string>{"out/bom.csv"});
+  EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
+}
+
+TEST_F(CommandEngineTest, SecondOperandRunsOnlyWhenTheFirstHolds) {
+  EngineTestCom* command = Start();
+  NameProfile(command->dialog);
+  EXPECT_EQ(trace.boxAsked, 0);
+  EXPECT_FALSE(BoxIsOpen());
+  EXPECT_EQ(trace.reports.size(), 1u);
+}
+
+TEST_F(CommandEngineTest, AnAgentKeepsItsValueUntilItsActionRearmsIt) {
+  EngineTestCom* command = Start();
+  NameProfile(command->dialog);
+  NameProfile(command->dialog);
+  EXPECT_EQ(trace.reports, (std::vector<std::string>{"valued", "valued"}));
+
+  trace.rearmReport = false;
+  NameProfile(command->dialog);
+  NameProfile(command->dialog);
+  EXPECT_EQ(trace.reports.size(), 3u);
+  EXPECT_TRUE(command->reportAgent->IsOutputSet());
+}
+
+TEST_F(CommandEngineTest, SelectionValuesThePathAgentWithProductsOnly) {
+  const auto document = QORMoldDocument::LoadText(
+      R"({"format": "moldbom-assembly", "version": 1, "root": "mold",
+          "products": {"mold": {"partNumber": "MOLD"}}})",
+      "engine.json");
+  ASSERT_TRUE(document.Ok()) << document.Error().Message();
+  Start();
+  QORListValQORBaseUnknown_var notAProduct;
+  notAProduct.Append(QORBaseUnknown_var(new QORCommand("x")));
+  notAProduct[1]->Release();
+  QORPathElement_var commandPath(new QORPathElement(notAProduct));
+  commandPath->Release();
+  EXPECT_FALSE(QORCommandHost::Select(commandPath));
+  EXPECT_TRUE(QORCommandHost::Select(document.Document().ContextPath()));
+  EXPECT_EQ(trace.productsSelected, 1);
+}
+
+TEST_F(CommandEngineTest, EitherCloseEndsTheCommandAndDestroysEachObjectOnce) {
+  for (const bool windowClose : {false, true}) {
+    trace = Trace{};
+    const int commandsBefore = QORCommandHost::DestroyedStateCommandCount();
+    const int dialogsBefore = QORCommandHost::DestroyedDialogCount();
+    EngineTestCom* command = Start();
+    EngineTestDlg* dialog = command->dialog;
+    dialog->Dispatch(windowClose ? dialog->GetWindCloseNotification() : dialog->GetDiaCLOSENotification());
+    EXPECT_EQ(dialog->GetVisibility(), QORDlgHide);
+    EXPECT_EQ(trace.dialogsDestroyed, 0) << "the closing action may still read the dialog";
+    EXPECT_EQ(trace.closed, 1);
+
+    QORCommandHost::EndOfUserEvent();
+    EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
+    EXPECT_EQ(trace.commandsDestroyed, 1);
+    EXPECT_EQ(trace.dialogsDestroyed, 1);
+    EXPECT_EQ(QORCommandHost::DestroyedStateCommandCount() - commandsBefore, 1);
+    EXPECT_EQ(QORCommandHost::DestroyedDialogCount() - dialogsBefore, 2) << "the dialog and the save box's";
+    EXPECT_EQ(QORFileBoxHost::LiveBoxCount(), 0);
+  }
+}
+
+TEST_F(CommandEngineTest, CancelledCommandTakesItsDialogAlongOnce) {
+  EngineTestCom* command = Start();
+  command->dialog->RequestDelayedDestruction();
+  QORCommandHost::EndOfUserEvent();
+  EXPECT_EQ(trace.dialogsDestroyed, 0) << "the dialog waits for its command";
+  QORCommandHost::CancelRunningCommand();
+  EXPECT_EQ(trace.commandsDestroyed, 1);
+  EXPECT_EQ(trace.dialogsDestroyed, 1);
+}
+
+TEST_F(CommandEngineTest, CommandRefusingActivationEndsWithTheStartingEvent) {
+  trace.refuseActivation = true;
+  EXPECT_EQ(QORCommandHost::StartCommand("EngineTestCom"), "");
+  EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
+  EXPECT_EQ(trace.commandsDestroyed, 1);
+  EXPECT_EQ(trace.dialogsDestroyed, 1);
+}
+
+TEST_F(CommandEngineTest, EndOfEventReleasesAgentsCleanedObjectsAndTheBusyCursor) {
+  int agentsDestroyed = 0;
+  auto* agent = new CountedAgent(agentsDestroyed);
+  agent->RequestDelayedDestruction();
+  auto* notification = new QORNotification();
+  notification->AddRef();
+  QORCleaner::DeleteOnTransactionEnd(notification);
+  QORApplicationFrame::SetBusyCursor();
+  EXPECT_EQ(agentsDestroyed, 0);
+
+  QORCommandHost::EndOfUserEvent();
+  EXPECT_EQ(agentsDestroyed, 1);
+  EXPECT_EQ(notification->RefCount(), 1u);
+  EXPECT_FALSE(QORApplicationFrame::IsBusy());
+  notification->Release();
+}
+
+}  // namespace

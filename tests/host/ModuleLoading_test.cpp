@@ -1,0 +1,24 @@
+// Tests of loading the BOM module at run time and finding its command in the class dictionary.
+#include "QORCommandEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+TEST(ModuleLoadingTest, LoadedModuleRegistersTheBomCommand) {
+  const QORModuleLoadResult loaded = QORLoadModule(MOLDBOM_MODULE_PATH);
+  ASSERT_TRUE(loaded.ok) << loaded.error;
+  EXPECT_NE(QORClassDictionary::Find("QORMldBOMCom"), nullptr);
+  const std::vector<std::string> names = QORClassDictionary::ClassNames();
+  EXPECT_NE(std::find(names.begin(), names.end(), "QORMldBOMCom"), names.end());
+}
+
+TEST(ModuleLoadingTest, MissingLibraryIsAnErrorNamingIt) {
+  const QORModuleLoadResult loaded = QORLoadModule("/nonexistent/libNoSuchModule.so");
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_NE(loaded.error.find("libNoSuchModule.so"), std::string::npos) << loaded.error;
+}
+
+}  // namespace
