@@ -108,6 +108,46 @@ class QOR_EXPORT QORMldBOMDlg : public QORDlgDialog {
                                        QORCommandClientData data);
   void OnEdtNameProfNotification(QORCommand* publisher, QORNotification* notification, QORCommandClientData data);
 
+  // Private helpers of the implementation.
+  using Handler = void (QORMldBOMDlg::*)(QORCommand*, QORNotification*, QORCommandClientData);
+  void InitializeMembers();
+  void CopyMembers(const QORMldBOMDlg& other);
+  void LoadFixedTitles();
+  QORUnicodeString FixedTitle(int descriptor) const;
+  void CreateWidgets(QORDlgLabel*& lbMode, QORDlgLabel*& lbExisting);
+  void FillComboDisplay();
+  void SetUpTableColumns();
+  void LayOutFrames();
+  void PlaceGridChildren(QORDlgLabel* lbMode, QORDlgLabel* lbExisting);
+  QORCallback Wire(QORCommand* publisher, QORNotification* notification, Handler handler,
+                   QORCommandClientData data = nullptr);
+  void WireCallbacks();
+  void RemoveCallbacks();
+  void ForgetWidgets();
+  int StoredPosition(int descriptor) const;
+  int DisplayPosition(int descriptor) const;
+  int ColumnKind(int descriptor) const;
+  int ShownDescriptorAt(int position) const;
+  int HiddenDescriptorAt(int position) const;
+  QORUnicodeString CellText(int position, int row) const;
+  QORUnicodeString DescriptorCell(int descriptor, int row) const;
+  void SetCellText(int position, int row, const QORUnicodeString& text);
+  void SetColumnTitle(int position, const QORUnicodeString& title);
+  QORBoolean IsTitleInUse(const QORUnicodeString& title) const;
+  void CollectHiddenTitles(QORListOfQORUnicodeString& titles) const;
+  void ClearMarkerRow();
+  void ResetColumnSelection();
+  void DisableAddWidgetsWhenFull();
+  int MoveTarget(QORBoolean toTheRight, int from) const;
+  void RotateToLastInUse(int position);
+  void MoveSelectedColumn(QORBoolean toTheRight);
+  QORUnicodeString PartInstanceName(int partIndex) const;
+  void FindLineInstanceNames(int row, QORListOfQORUnicodeString& names) const;
+  void ReadUserPropertyValues(const QORUnicodeString& propertyName, QORListOfQORUnicodeString& values) const;
+  void CloseProfileBoxes();
+  void AcceptChosenProfile(int kind);
+  void SendProfileChosen();
+
  public:
   // For the host's views and the command: the report button, whose activation the command hears.
   QORDlgPushButton* GetReportButton() const { return PushAnalyze; }

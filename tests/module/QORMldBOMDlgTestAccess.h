@@ -1,0 +1,19 @@
+// The dialog's private state as its unit tests read it; every module test that needs it includes this.
+#pragma once
+
+#include "QORMldBOMDlg.h"
+
+class QORMldBOMDlgTestAccess {
+ public:
+  static const QORListOfInt& Positions(const QORMldBOMDlg& d) { return d.ColumnPositions; }
+  static const QORListOfInt& Kinds(const QORMldBOMDlg& d) { return d.ColumnKinds; }
+  static const QORListOfQORUnicodeString& Properties(const QORMldBOMDlg& d) { return d.ColumnProperties; }
+  static int SelectedColumn(const QORMldBOMDlg& d) { return d.SelectedColumn; }
+  static int InitialNumberingMode(const QORMldBOMDlg& d) { return d.InitialNumberingMode; }
+  static const QORUnicodeString& FixedTitle(const QORMldBOMDlg& d, int slot) { return d.FixedTitles[slot]; }
+  static QORFrmEditor* Editor(const QORMldBOMDlg& d) { return d.CurrentEditor; }
+  static void Move(QORMldBOMDlg& d, bool toTheRight, int& from, int& to) {
+    d.MoveColumn(toTheRight ? TRUE : FALSE, from, to);
+  }
+  static void SetSelectedColumn(QORMldBOMDlg& d, int position) { d.SelectedColumn = position; }
+};

@@ -1,0 +1,107 @@
+// Rows handed to the table and read back: display, blank lines, stored added values, the lookup of
+// renamed instances, visible lines and profile fields.
+#include "QORMldBOMDlgFixture.h"
+
+namespace dlgtest {
+namespace {
+
+using ReportTest = DialogTest;
+
+TEST_F(ReportTest, UnitPriceComesOnlyFromATenthValueAndWideEnoughWidthsApply) {
+  struct Case {
+    Texts values;
+    std::string unitPrice;
+  };
+  const Texts nine = {"1", "2", "PN", "REF", "MR", "SUP", "MAT", "SRC", "HT"};
+  Texts ten = nine, eleven = nine;
+  ten.push_back("7.5");
+  eleven.insert(eleven.end(), {"8", "extra"});
+  int row = 0;
+  for (const Case& c : {Case{nine, ""}, Case{ten, "7.5"}, Case{eleven, "8"}}) {
+    Dlg().DisplayReport(ToList(c.values), QORListOfInt{0, 0, 1, 1, 4, 5, 4, 5});
+    ++row;
+    EXPECT_EQ(Cell(9, row), c.unitPrice);
+    EXPECT_EQ(Cell(2, row), "PN");
+    EXPECT_EQ(Cell(10, row), "");
+  }
+  const std::vector<int> widths = {1, 1, 8, 10, 5, 6, 5};  // positions 2 to 8
+  for (int p = 2; p <= 8; ++p) EXPECT_EQ(List().GetColumnTextWidth(p), widths[static_cast<std::size_t>(p - 2)]) << p;
+  Dlg().AddBlankLine();
+  EXPECT_EQ(Dlg().GetNumberOfLines(), 5);
+  EXPECT_EQ(List().GetRowEditable(4), 0);
+  EXPECT_EQ(List().GetRowEditable(3), 1);
+}
+
+TEST_F(ReportTest, SearchInstanceNameLooksInStoredGroupsThenInCurrentGroups) {
+  struct Case {
+    const char* name;
+    Texts known, groupsA, groupsB;
+    const char* found;
+  };
+  const Case cases[] = {
+      {"", {"Pin.1"}, {"Pin.1;"}, {}, ""},
+      {"Pin.1", {"Bolt.1", "Pin.2"}, {"Bolt.9;", "Pin.1;Pin.2;"}, {}, "Pin.2"},
+      {"Pin.7", {"Pin.8"}, {}, {"Pin.7;Pin.8"}, "Pin.8"},
+      {"Pin.7", {"Pin.7"}, {}, {"Pin.7;Pin.9"}, ""},
+      {"Pin.1", {"Old.1", "Pin.2"}, {"Pin.1;Old.1;"}, {"Pin.1;Pin.2"}, "Old.1"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Dlg().SearchInstanceName(c.name, ToList(c.known), ToList(c.groupsA), ToList(c.groupsB)).Utf8(),
+              c.found)
+        << c.name;
+}
+
+TEST_F(ReportTest, LinesLeaveOutHiddenColumnsAndFollowMovesWhileProfileFieldsDoNot) {
+  AddRow({"7", "4", "PN", "REF", "", "", "", "", "", "2.5"});
+  Dlg().AddBlankLine();
+  Dlg().AddCol("Cost", TRUE);
+  Dlg().HideCol(0);
+  SelectColumn(2);
+  Press("PushLeft");
+  QORListOfQORUnicodeString line;
+  Dlg().GetLine(1, line);
+  EXPECT_EQ(ToTexts(line), Texts({"PN", "4", "REF", "", "", "", "", "", "2.5", "", ""}));
+  QORBoolean blank = TRUE;
+  Dlg().GetLineInfo(1, 1, line, blank);
+  EXPECT_FALSE(blank);
+  EXPECT_EQ(ToTexts(line), Texts({"7", " ", "2.5", " "}));
+  Dlg().GetLineInfo(2, 2, line, blank);
+  EXPECT_TRUE(blank);
+  EXPECT_EQ(line.Size(), 0);
+  Dlg().GetLine(-1, line);
+  EXPECT_EQ(line.Size(), 0);
+}
+
+using StoredValuesTest = MoldDialogTest;
+
+TEST_F(StoredValuesTest, UserPropertyValuesLandInTheRowsOfTheirLines) {
+  Dlg().AddColFromUserProperty("Coating", "");
+  EXPECT_EQ(List().GetColumnTitle(11).Utf8(), "Coating");
+  // "SurfaceCoating" matches too: the property is found by a part of its name.
+  EXPECT_EQ(Texts({Cell(11, 1), Cell(11, 2), Cell(11, 3), Cell(11, 4)}), Texts({"TiN", "", "none", ""}));
+  EXPECT_EQ(List().GetColumnTextWidth(11), 8);
+}
+
+TEST_F(StoredValuesTest, StoredValuesFindRenamedInstancesThroughTheirGroups) {
+  Dlg().AddCol("Cost", TRUE);
+  Dlg().AddColFromUserProperty("Coating", "");
+  Dlg().AddCol("Note", FALSE);
+  const Texts names = {"Screw.2", "Pin.3", "Ghost"};
+  const Texts values = {"s-cost", "s-coat", "s-note", "p-cost", "p-coat", "p-note", "g1", "g2", "g3"};
+  List().SetColumnItem(11, "old", 3, QORDlgDataModify);
+  Dlg().DisplayAdded(ToList(names), ToList(values), {}, ToList({"Pin.1;Pin.2;Pin.3;Pin.4", "Screw.1;Screw.2"}));
+  EXPECT_EQ(Texts({Cell(11, 1), Cell(12, 1), Cell(13, 1)}), Texts({"p-cost", "TiN", "p-note"}));
+  EXPECT_EQ(Texts({Cell(11, 3), Cell(12, 3), Cell(13, 3)}), Texts({"", "none", ""}));
+  EXPECT_EQ(Texts({Cell(11, 4), Cell(12, 4), Cell(13, 4)}), Texts({"s-cost", "", "s-note"}));
+  EXPECT_EQ(Cell(11, 2), "");
+
+  QORListOfQORUnicodeString fields;
+  QORBoolean blank = TRUE;
+  Dlg().GetLineInfo(3, 2, fields, blank);
+  EXPECT_EQ(ToTexts(fields), Texts({"2", "Plate.1", " ", " ", "none", " "}));
+  Dlg().GetLineInfo(3, 9, fields, blank);
+  EXPECT_EQ(ToTexts(fields)[1], " ");
+}
+
+}  // namespace
+}  // namespace dlgtest
