@@ -132,7 +132,7 @@ struct QOR_EXPORT QORMoldLoadError {
 class QORMoldDocument;
 
 // The outcome of a load: a document, or the error that stopped it (nothing is half-loaded).
-class QOR_EXPORT [[nodiscard]] QORMoldLoadResult {
+class QOR_EXPORT QORMoldLoadResult {
  public:
   explicit QORMoldLoadResult(std::unique_ptr<QORMoldDocument> document);
   explicit QORMoldLoadResult(QORMoldLoadError error);
@@ -158,9 +158,9 @@ class QOR_EXPORT [[nodiscard]] QORMoldLoadResult {
 class QOR_EXPORT QORMoldDocument {
  public:
   // Reads a mold assembly file (format "moldbom-assembly", version 1).
-  static QORMoldLoadResult LoadFile(const std::string& path);
+  [[nodiscard]] static QORMoldLoadResult LoadFile(const std::string& path);
   // Reads the same format from text; fileName only names the source in errors.
-  static QORMoldLoadResult LoadText(const std::string& text, const std::string& fileName);
+  [[nodiscard]] static QORMoldLoadResult LoadText(const std::string& text, const std::string& fileName);
 
   ~QORMoldDocument();
   QORMoldDocument(const QORMoldDocument&) = delete;
@@ -195,5 +195,5 @@ class QOR_EXPORT QORMoldDocument {
   std::unique_ptr<Impl> impl_;
 };
 
-// Number of host product, knowledge and path-building objects alive, for leak checks in tests.
+// Number of host product and knowledge objects alive, for leak checks in tests.
 QOR_EXPORT long QORMoldLiveObjectCount();

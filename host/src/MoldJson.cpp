@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <iterator>
 #include <unordered_set>
 
@@ -66,13 +67,44 @@ std::size_t NumberStartBefore(const std::string& text, std::size_t end) {
   return i;
 }
 
+// Length of the well-formed UTF-8 sequence at text[i], or 0.
+std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+  if (length == 0 || i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k)
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  return length;
+}
+
+// The parser quotes what it last read, which may be a broken byte sequence; the message must stay
+// printable, so such bytes are written as \xNN.
+std::string PrintableUtf8(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8SequenceAt(text, i);
+    if (length > 0) {
+      out.append(text, i, length);
+      i += length;
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[i]));
+    out += escaped;
+    ++i;
+  }
+  return out;
+}
+
 // nlohmann's messages start with "[json.exception…] parse error at line L, column C: "; the
 // position is given separately, so only the explanation is kept.
 std::string ExplanationOf(const std::string& message) {
   const std::size_t column = message.find("column ");
   const std::size_t colon = message.find(": ", column == std::string::npos ? 0 : column);
-  if (colon == std::string::npos) return message;
-  return message.substr(colon + 2);
+  if (colon == std::string::npos) return PrintableUtf8(message);
+  return PrintableUtf8(message.substr(colon + 2));
 }
 
 class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
@@ -186,12 +218,16 @@ class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
   // Points at the start of the offending token when there is one, at the end for a truncated
   // file, and otherwise at the last character read.
   std::size_t SyntaxErrorOffset(std::size_t position, const std::string& explanation) const {
-    if (explanation.find("end of input") != std::string::npos) return text_.size();
+    if (explanation.find("unexpected end of input") != std::string::npos) return text_.size();
     std::size_t last = position == 0 ? 0 : position - 1;
     if (last >= text_.size()) return text_.size();
     if (text_[last] == '"' && explanation.find("string literal") != std::string::npos)
       return OpeningQuoteBefore(text_, last);
-    if (!IsLiteralChar(text_[last])) return last;
+    // A misspelt literal is noticed only at the character after it.
+    const bool endsLiteral = explanation.find("invalid literal") != std::string::npos && last > 0 &&
+                             IsLiteralChar(text_[last - 1]);
+    if (!IsLiteralChar(text_[last]) && !endsLiteral) return last;
+    if (!IsLiteralChar(text_[last])) --last;
     while (last > 0 && IsLiteralChar(text_[last - 1])) --last;
     return last;
   }

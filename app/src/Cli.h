@@ -1,0 +1,30 @@
+// The moldbom command line: one CLI11 subcommand per driver, each in a file of its own.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <iosfwd>
+
+namespace moldbom {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitBadInput = 2;  // a bad input file or bad arguments
+
+// Where a command writes what it shows and what went wrong.
+struct CommandStreams {
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// A subcommand as registered on the application: it runs once the command line parsed and
+// returns the process's exit code.
+struct Command {
+  CLI::App* app = nullptr;
+  std::function<int(const CommandStreams&)> run;
+};
+
+int RunCli(int argc, char** argv);
+int RunCli(int argc, char** argv, const CommandStreams& streams);
+
+}  // namespace moldbom

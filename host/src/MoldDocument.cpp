@@ -1,0 +1,174 @@
+// The mold document: loading a mold assembly file into reference products, declared instances
+// and the occurrence tree, and the queries the application and the host's services make on it.
+#include "MoldJson.h"
+#include "MoldLoader.h"
+#include "ProductDefinition.h"
+#include "ProductOccurrence.h"
+#include "ProductReference.h"
+#include "QORProductStructure.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <unordered_map>
+
+using qorhost::MakeHostObject;
+using qorhost::ProductDefinition;
+using qorhost::ProductOccurrence;
+using qorhost::ProductReference;
+
+struct QORMoldDocument::Impl {
+  std::string fileName;
+  std::vector<QORVar<ProductReference>> references;  // in file order
+  std::unordered_map<std::string, std::size_t> referenceIndex;
+  QORVar<ProductOccurrence> root;
+};
+
+namespace {
+
+QORMoldDocument* currentDocument = nullptr;
+
+QORMoldLoadError ErrorAt(const std::string& fileName, const std::string& text, std::size_t offset, std::string what) {
+  const qorhost::MoldTextPosition position = qorhost::PositionOfOffset(text, offset);
+  return QORMoldLoadError{fileName, position.line, position.column, std::move(what)};
+}
+
+void AddOccurrencesBelow(const QORVar<ProductOccurrence>& occurrence) {
+  for (const QORVar<ProductDefinition>& definition : occurrence->Product()->Definitions()) {
+    QORVar<ProductOccurrence> child = MakeHostObject<ProductOccurrence>(definition, occurrence.Get());
+    AddOccurrencesBelow(child);
+    occurrence->AppendChild(std::move(child));
+  }
+}
+
+std::unique_ptr<QORMoldDocument::Impl> Build(const qorhost::MoldDescription& description, const std::string& fileName) {
+  auto impl = std::make_unique<QORMoldDocument::Impl>();
+  impl->fileName = fileName;
+  for (const qorhost::MoldProduct& product : description.products) {
+    impl->referenceIndex.emplace(product.id, impl->references.size());
+    impl->references.push_back(MakeHostObject<ProductReference>(product));
+  }
+  for (std::size_t i = 0; i < description.products.size(); ++i) {
+    const qorhost::MoldProduct& product = description.products[i];
+    if (!product.instances) continue;
+    const QORVar<ProductReference>& owner = impl->references[i];
+    for (const qorhost::MoldInstance& instance : *product.instances) {
+      const QORVar<ProductReference>& of = impl->references[impl->referenceIndex.at(instance.of)];
+      owner->AddDefinition(MakeHostObject<ProductDefinition>(instance, owner.Get(), of));
+    }
+  }
+  impl->root = MakeHostObject<ProductOccurrence>(impl->references[impl->referenceIndex.at(description.root)]);
+  AddOccurrencesBelow(impl->root);
+  return impl;
+}
+
+void WalkBelow(const QORVar<ProductOccurrence>& occurrence, int depth,
+               const std::function<void(const QORIProduct_var&, int)>& visit) {
+  visit(QORIProduct_var(occurrence.Get()), depth);
+  for (const QORVar<ProductOccurrence>& child : occurrence->Children()) WalkBelow(child, depth + 1, visit);
+}
+
+ProductOccurrence* ChildNamed(const ProductOccurrence& parent, std::string_view name) {
+  for (const QORVar<ProductOccurrence>& child : parent.Children())
+    if (child->Name() == name) return child.Get();
+  return nullptr;
+}
+
+}  // namespace
+
+// ---- errors and results ------------------------------------------------------------------------
+
+std::string QORMoldLoadError::Message() const {
+  if (line <= 0) return file + ": " + what;
+  return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + what;
+}
+
+QORMoldLoadResult::QORMoldLoadResult(std::unique_ptr<QORMoldDocument> document) : document_(std::move(document)) {}
+QORMoldLoadResult::QORMoldLoadResult(QORMoldLoadError error) : error_(std::move(error)) {}
+QORMoldLoadResult::QORMoldLoadResult(QORMoldLoadResult&&) noexcept = default;
+QORMoldLoadResult& QORMoldLoadResult::operator=(QORMoldLoadResult&&) noexcept = default;
+QORMoldLoadResult::~QORMoldLoadResult() = default;
+
+QORMoldDocument& QORMoldLoadResult::Document() const {
+  if (!document_) QORHostFatal(__FILE__, __LINE__, "no document in a failed load");
+  return *document_;
+}
+
+// ---- loading -----------------------------------------------------------------------------------
+
+QORMoldLoadResult QORMoldDocument::LoadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return QORMoldLoadResult(QORMoldLoadError{path, 0, 0, std::string("cannot open the file: ") + std::strerror(errno)});
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return QORMoldLoadResult(QORMoldLoadError{path, 0, 0, "cannot read the file"});
+  return LoadText(content.str(), path);
+}
+
+QORMoldLoadResult QORMoldDocument::LoadText(const std::string& text, const std::string& fileName) {
+  auto parsed = qorhost::ParseMoldJson(text);
+  if (const auto* error = std::get_if<qorhost::MoldJsonError>(&parsed))
+    return QORMoldLoadResult(ErrorAt(fileName, text, error->offset, error->what));
+  auto read = qorhost::ReadMoldDescription(std::get<qorhost::MoldJsonValue>(parsed));
+  if (const auto* error = std::get_if<qorhost::MoldReadError>(&read))
+    return QORMoldLoadResult(ErrorAt(fileName, text, error->offset, error->what));
+  auto impl = Build(std::get<qorhost::MoldDescription>(read), fileName);
+  return QORMoldLoadResult(std::make_unique<QORMoldDocument>(std::move(impl)));
+}
+
+QORMoldDocument::QORMoldDocument(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+QORMoldDocument::~QORMoldDocument() {
+  if (currentDocument == this) currentDocument = nullptr;
+}
+
+// ---- queries -----------------------------------------------------------------------------------
+
+const std::string& QORMoldDocument::FileName() const { return impl_->fileName; }
+
+QORIProduct_var QORMoldDocument::Root() const { return QORIProduct_var(impl_->root.Get()); }
+
+// The root's name is matched as a whole, since a part number may itself contain "/".
+QORIProduct_var QORMoldDocument::FindByPath(std::string_view instancePath) const {
+  const std::string& rootName = impl_->root->Name();
+  if (instancePath.substr(0, rootName.size()) != rootName) return nullptr;
+  std::string_view rest = instancePath.substr(rootName.size());
+  ProductOccurrence* at = impl_->root.Get();
+  while (!rest.empty()) {
+    if (rest.front() != '/') return nullptr;
+    rest.remove_prefix(1);
+    const std::size_t slash = rest.find('/');
+    at = ChildNamed(*at, rest.substr(0, slash));
+    if (!at) return nullptr;
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+  }
+  return QORIProduct_var(at);
+}
+
+QORIProduct_var QORMoldDocument::FindReferenceProduct(std::string_view productId) const {
+  const auto found = impl_->referenceIndex.find(std::string(productId));
+  if (found == impl_->referenceIndex.end()) return nullptr;
+  return QORIProduct_var(impl_->references[found->second].Get());
+}
+
+void QORMoldDocument::Walk(const std::function<void(const QORIProduct_var& instance, int depth)>& visit) const {
+  WalkBelow(impl_->root, 0, visit);
+}
+
+QORPathElement_var QORMoldDocument::ContextPath() const {
+  QORListValQORBaseUnknown_var elements;
+  elements.Append(QORBaseUnknown_var(impl_->root.Get()));
+  return MakeHostObject<QORPathElement>(std::move(elements));
+}
+
+std::string QORMoldDocument::InstancePath(const QORIProduct_var& product) {
+  if (!product) return {};
+  if (const auto* occurrence = dynamic_cast<const ProductOccurrence*>(product.Get())) return occurrence->InstancePath();
+  QORUnicodeString name;
+  if (FAILED(product->GetPrdInstanceName(name))) return {};
+  return name.Utf8();
+}
+
+void QORMoldDocument::SetCurrent(QORMoldDocument* document) { currentDocument = document; }
+QORMoldDocument* QORMoldDocument::Current() { return currentDocument; }

@@ -1,0 +1,73 @@
+// Declared instances: the counterparts of occurrences in their parent's reference product.
+#include "ProductDefinition.h"
+
+#include "ProductProperties.h"
+#include "ProductReference.h"
+
+#include <cstring>
+
+namespace qorhost {
+
+ProductDefinition::ProductDefinition(const MoldInstance& instance, ProductReference* owner,
+                                     QORVar<ProductReference> product)
+    : name_(instance.name),
+      owner_(owner),
+      product_(std::move(product)),
+      properties_(MergeProperties(product_->Properties(), instance.properties)) {}
+
+bool ProductDefinition::HidesInterface(const char* interfaceName) const {
+  const bool isComponent = product_->Component().has_value();
+  if (std::strcmp(interfaceName, QORIPrdProperties::ClassName()) == 0) return !properties_;
+  if (std::strcmp(interfaceName, QORIMldComponent::ClassName()) == 0) return !isComponent;
+  if (std::strcmp(interfaceName, QORIExtension::ClassName()) == 0) return !isComponent;
+  return false;
+}
+
+QORListValQORBaseUnknown_var* ProductDefinition::GetChildren(const char* interfaceName) {
+  if (!OffersInterfaceNamed(this, interfaceName)) return nullptr;
+  auto* list = new QORListValQORBaseUnknown_var;
+  product_->AppendDefinitionsDepthFirst(interfaceName, *list);
+  return list;
+}
+
+QORVar<QORIProduct> ProductDefinition::GetReferenceProduct() { return QORVar<QORIProduct>(product_); }
+
+QORVar<QORIProduct> ProductDefinition::GetFatherProduct() {
+  if (!owner_) return nullptr;
+  return QORVar<QORIProduct>(owner_);
+}
+
+QORVar<QORIProduct> ProductDefinition::FindInstance(const QORVar<QORIProduct>& reference) {
+  if (!IsDeclaredBy(reference.Get())) return nullptr;
+  return QORVar<QORIProduct>(this);
+}
+
+bool ProductDefinition::IsDeclaredBy(const QORBaseUnknown* reference) const {
+  return owner_ && reference && QORBaseUnknown::IsSameObject(owner_, reference);
+}
+
+HRESULT ProductDefinition::GetPrdInstanceName(QORUnicodeString& name) {
+  name = QORUnicodeString(name_);
+  return S_OK;
+}
+
+QORUnicodeString ProductDefinition::GetPartNumber() { return QORUnicodeString(product_->PartNumber()); }
+
+QORISpecObject* ProductDefinition::GetFather() {
+  if (!owner_) return nullptr;
+  QORISpecObject* father = owner_;
+  father->AddRef();
+  return father;
+}
+
+HRESULT ProductDefinition::GetBOMFlag(QORBoolean& inBOM) { return ReadBOMFlag(properties_, inBOM); }
+HRESULT ProductDefinition::GetReference(QORUnicodeString& reference) { return ReadReference(properties_, reference); }
+HRESULT ProductDefinition::GetSupplier(QORUnicodeString& supplier) { return ReadSupplier(properties_, supplier); }
+HRESULT ProductDefinition::GetSource(int& source) { return ReadSource(properties_, source); }
+HRESULT ProductDefinition::GetUserPropertiesPublisher(QORIParmPublisher*& publisher, int create) {
+  return product_->UserPropertiesPublisher(publisher, create);
+}
+
+QORUnicodeString ProductDefinition::GetTypeName() { return QORUnicodeString(product_->Component().value_or("")); }
+
+}  // namespace qorhost

@@ -1,0 +1,142 @@
+// Occurrences: the instances of the loaded tree, with their properties, plates, components and
+// paths.
+#include "ProductOccurrence.h"
+
+#include "ProductDefinition.h"
+#include "ProductProperties.h"
+#include "ProductReference.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qorhost {
+namespace {
+
+bool IsNamed(const char* interfaceName, const char* className) { return std::strcmp(interfaceName, className) == 0; }
+
+}  // namespace
+
+ProductOccurrence::ProductOccurrence(QORVar<ProductReference> product)
+    : name_(product->PartNumber()), product_(std::move(product)) {}
+
+ProductOccurrence::ProductOccurrence(QORVar<ProductDefinition> definition, ProductOccurrence* father)
+    : name_(definition->Name()), father_(father), definition_(definition), product_(definition->Product()) {}
+
+ProductOccurrence::~ProductOccurrence() {
+  for (const QORVar<ProductOccurrence>& child : children_) child->DetachFromFather();
+}
+
+bool ProductOccurrence::HidesInterface(const char* interfaceName) const {
+  const bool isComponent = product_->Component().has_value();
+  const MoldPlateKind plate = product_->Plate();
+  if (IsNamed(interfaceName, QORIPrdProperties::ClassName())) return !Properties();
+  if (IsNamed(interfaceName, QORIMldPlate::ClassName())) return plate == MoldPlateKind::None;
+  if (IsNamed(interfaceName, QORIMldComponent::ClassName())) return !isComponent;
+  if (IsNamed(interfaceName, QORIExtension::ClassName()))
+    return !isComponent && plate != MoldPlateKind::WithExtension;
+  return false;
+}
+
+const std::optional<MoldProperties>& ProductOccurrence::Properties() const {
+  return definition_ ? definition_->Properties() : product_->Properties();
+}
+
+QORListValQORBaseUnknown_var* ProductOccurrence::GetChildren(const char* interfaceName) {
+  if (!OffersInterfaceNamed(this, interfaceName)) return nullptr;
+  auto* list = new QORListValQORBaseUnknown_var;
+  AppendDescendants(interfaceName, *list);
+  return list;
+}
+
+// Depth first, each occurrence before its own children: the order in which a user reads the
+// product tree.
+void ProductOccurrence::AppendDescendants(const char* interfaceName, QORListValQORBaseUnknown_var& list) const {
+  for (const QORVar<ProductOccurrence>& child : children_) {
+    if (OffersInterfaceNamed(child.Get(), interfaceName).value_or(false)) list.Append(QORBaseUnknown_var(child.Get()));
+    child->AppendDescendants(interfaceName, list);
+  }
+}
+
+QORVar<QORIProduct> ProductOccurrence::GetReferenceProduct() { return QORVar<QORIProduct>(product_); }
+
+QORVar<QORIProduct> ProductOccurrence::GetFatherProduct() {
+  if (!father_) return nullptr;
+  return QORVar<QORIProduct>(father_);
+}
+
+QORVar<QORIProduct> ProductOccurrence::FindInstance(const QORVar<QORIProduct>& reference) {
+  if (!definition_ || !definition_->IsDeclaredBy(reference.Get())) return nullptr;
+  return QORVar<QORIProduct>(definition_);
+}
+
+HRESULT ProductOccurrence::GetPrdInstanceName(QORUnicodeString& name) {
+  name = QORUnicodeString(name_);
+  return S_OK;
+}
+
+QORUnicodeString ProductOccurrence::GetPartNumber() { return QORUnicodeString(product_->PartNumber()); }
+
+QORISpecObject* ProductOccurrence::GetFather() {
+  if (!father_) return nullptr;
+  QORISpecObject* father = father_;
+  father->AddRef();
+  return father;
+}
+
+HRESULT ProductOccurrence::GetBOMFlag(QORBoolean& inBOM) { return ReadBOMFlag(Properties(), inBOM); }
+HRESULT ProductOccurrence::GetReference(QORUnicodeString& reference) { return ReadReference(Properties(), reference); }
+HRESULT ProductOccurrence::GetSupplier(QORUnicodeString& supplier) { return ReadSupplier(Properties(), supplier); }
+HRESULT ProductOccurrence::GetSource(int& source) { return ReadSource(Properties(), source); }
+HRESULT ProductOccurrence::GetUserPropertiesPublisher(QORIParmPublisher*& publisher, int create) {
+  return product_->UserPropertiesPublisher(publisher, create);
+}
+
+QORUnicodeString ProductOccurrence::GetTypeName() {
+  return QORUnicodeString(product_->Component().value_or("Plate"));
+}
+
+ProductOccurrence& ProductOccurrence::Top() {
+  ProductOccurrence* top = this;
+  while (top->father_) top = top->father_;
+  return *top;
+}
+
+QORListValQORBaseUnknown_var ProductOccurrence::PathFromTop() {
+  std::vector<ProductOccurrence*> upward;
+  for (ProductOccurrence* at = this; at; at = at->father_) upward.push_back(at);
+  QORListValQORBaseUnknown_var path;
+  for (auto it = upward.rbegin(); it != upward.rend(); ++it) path.Append(QORBaseUnknown_var(*it));
+  return path;
+}
+
+std::string ProductOccurrence::InstancePath() const {
+  std::vector<const ProductOccurrence*> upward;
+  for (const ProductOccurrence* at = this; at; at = at->father_) upward.push_back(at);
+  std::string path;
+  for (auto it = upward.rbegin(); it != upward.rend(); ++it) {
+    if (!path.empty()) path += '/';
+    path += (*it)->name_;
+  }
+  return path;
+}
+
+HRESULT ProductOccurrence::GetPathElement(QORPathElement*& path) {
+  path = new QORPathElement(PathFromTop());
+  return path ? S_OK : E_FAIL;
+}
+
+// The context (an editor's path) must be the start of this occurrence's own path; the result is
+// the whole path, so that the editor can address the occurrence from its top element.
+HRESULT ProductOccurrence::ExtractPathElement(QORPathElement* context, QORPathElement*& path) {
+  path = nullptr;
+  if (!context) return E_FAIL;
+  QORListValQORBaseUnknown_var full = PathFromTop();
+  const QORListValQORBaseUnknown_var& prefix = context->Elements();
+  if (prefix.Size() > full.Size()) return E_FAIL;
+  for (int i = 1; i <= prefix.Size(); ++i)
+    if (!QORBaseUnknown::IsSameObject(prefix[i].Get(), full[i].Get())) return E_FAIL;
+  path = new QORPathElement(std::move(full));
+  return path ? S_OK : E_FAIL;
+}
+
+}  // namespace qorhost

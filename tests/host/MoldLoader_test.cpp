@@ -1,0 +1,221 @@
+// Mold assembly files: every kind of bad file is refused with its line, column and reason, and the
+// bundled sample mold loads with every branch of component classification in it.
+#include "QORKnowledge.h"
+#include "QORMoldComponents.h"
+#include "QORProductStructure.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+#include <string>
+
+namespace {
+
+// The products below start on line 3.
+std::string Mold(const std::string& products) {
+  return "{\"format\": \"moldbom-assembly\", \"version\": 1, \"root\": \"m\",\n"
+         " \"products\": {\n" +
+         products + "\n}}\n";
+}
+
+struct BadFile {
+  const char* label;
+  std::string text;
+  int line;
+  int column;
+  const char* message;  // a part of the reason
+};
+
+const BadFile kBadFiles[] = {
+    {"missing comma", Mold(R"(  "m": {"partNumber": "M" "instances": []})"), 3, 27,
+     "unexpected string literal; expected '}'"},
+    {"truncated", "{\"format\": \"moldbom-assembly\",\n \"version\": 1", 2, 14, "unexpected end of input"},
+    {"trailing data", Mold(R"(  "m": {"partNumber": "M"})") + "x", 5, 1, "expected end of input"},
+    {"invalid literal", Mold(R"(  "m": {"partNumber": "M", "plate": tru})"), 3, 37, "invalid literal"},
+    {"ill-formed UTF-8", Mold("  \"m\": {\"partNumber\": \"M\xff\"}"), 3, 25, "ill-formed UTF-8 byte; last read: '\"M\\xFF'"},
+    {"duplicate key", Mold(R"(  "m": {"partNumber": "M", "partNumber": "N"})"), 3, 28, "duplicate key \"partNumber\""},
+    {"top level array", "[1, 2]", 1, 1, "holds one JSON object, not an array"},
+    {"unknown top key", "{\"format\": \"moldbom-assembly\", \"version\": 1,\n \"author\": \"x\"}", 2, 2,
+     "unknown key \"author\" in the file"},
+    {"wrong format", "{\"format\": \"bom\", \"version\": 1}", 1, 12,
+     "not a mold assembly file: \"format\" is \"bom\""},
+    {"missing format", "{\"version\": 1}", 1, 1, "the file has no \"format\""},
+    {"wrong version", "{\"format\": \"moldbom-assembly\", \"version\": 2}", 1, 43, "unsupported version 2"},
+    {"version as text", "{\"format\": \"moldbom-assembly\", \"version\": \"1\"}", 1, 43,
+     "\"version\" in the file must be an integer, not a string"},
+    {"missing root", "{\"format\": \"moldbom-assembly\", \"version\": 1, \"products\": {}}", 1, 1,
+     "the file has no \"root\""},
+    {"root not a product", Mold(R"(  "n": {"partNumber": "N"})"), 1, 54,
+     "\"root\" names product \"m\", which is not among the products"},
+    {"unknown product key", Mold(R"(  "m": {"partNumber": "M",
+        "colour": "red"})"),
+     4, 9, "unknown key \"colour\" in product \"m\""},
+    {"missing part number", Mold(R"(  "m": {"instances": []})"), 3, 8, "product \"m\" has no \"partNumber\""},
+    {"part number as number", Mold(R"(  "m": {"partNumber": 12})"), 3, 23,
+     "\"partNumber\" in product \"m\" must be a string, not an integer"},
+    {"instances as object", Mold(R"(  "m": {"partNumber": "M", "instances": {}})"), 3, 41,
+     "\"instances\" in product \"m\" must be an array, not an object"},
+    {"unknown instance key", Mold(R"(  "m": {"partNumber": "M", "instances": [{"name": "a", "of": "p", "qty": 2}]},
+  "p": {"partNumber": "P"})"),
+     3, 67, "unknown key \"qty\" in instance \"a\" of product \"m\""},
+    {"unknown product id", Mold(R"(  "m": {"partNumber": "M", "instances": [
+    {"name": "a", "of": "nowhere"}]})"),
+     4, 25, "instance \"a\" of product \"m\" refers to unknown product \"nowhere\""},
+    {"two siblings with one name", Mold(R"(  "m": {"partNumber": "M", "instances": [
+    {"name": "a", "of": "p"},
+    {"name": "a", "of": "p"}]},
+  "p": {"partNumber": "P"})"),
+     5, 14, "product \"m\" has two instances named \"a\""},
+    {"empty instance name", Mold(R"(  "m": {"partNumber": "M", "instances": [{"name": "", "of": "m"}]})"), 3, 51,
+     "instance \"\" of product \"m\" has an empty name"},
+    {"slash in instance name", Mold(R"(  "m": {"partNumber": "M", "instances": [{"name": "a/b", "of": "p"}]},
+  "p": {"partNumber": "P"})"),
+     3, 51, "contains \"/\""},
+    {"cycle", Mold(R"(  "m": {"partNumber": "M", "instances": [{"name": "a", "of": "a1"}]},
+  "a1": {"partNumber": "A", "instances": [{"name": "b", "of": "b1"}]},
+  "b1": {"partNumber": "B", "instances": [{"name": "back", "of": "a1"}]})"),
+     5, 66, "product \"a1\" contains itself: a1 > b1 > a1"},
+    {"product containing itself", Mold(R"(  "m": {"partNumber": "M", "instances": [{"name": "me", "of": "m"}]})"), 3, 63,
+     "product \"m\" contains itself: m > m"},
+    {"unknown properties key", Mold(R"(  "m": {"partNumber": "M", "properties": {"bom": true, "price": 3}})"), 3, 56,
+     "unknown key \"price\" in the properties of product \"m\""},
+    {"bom flag as text", Mold(R"(  "m": {"partNumber": "M", "properties": {"bom": "yes"}})"), 3, 50,
+     "\"bom\" in the properties of product \"m\" must be a boolean, not a string"},
+    {"unknown source", Mold(R"(  "m": {"partNumber": "M", "properties": {"source": "stolen"}})"), 3, 53,
+     "\"source\" in the properties of product \"m\" must be \"unknown\", \"made\" or \"bought\", not \"stolen\""},
+    {"parameter value of the wrong type", Mold(R"(  "m": {"partNumber": "M", "parameters": [
+    {"name": "UnitPrice", "type": "real", "value": "12"}]})"),
+     4, 52, "\"value\" in parameter \"UnitPrice\" of product \"m\" must be a number for type \"real\", not a string"},
+    {"unknown parameter type", Mold(R"(  "m": {"partNumber": "M", "userProperties": [
+    {"name": "Material", "type": "text", "value": "x"}]})"),
+     4, 34, "\"type\" in user property \"Material\" of product \"m\" must be"},
+    {"integer out of range", Mold(R"(  "m": {"partNumber": "M", "parameters": [
+    {"name": "Count", "type": "integer", "value": 3000000000}]})"),
+     4, 51, "outside the 32-bit integer range"},
+    {"plate false", Mold(R"(  "m": {"partNumber": "M", "plate": false})"), 3, 37,
+     "\"plate\" in product \"m\" must be true or \"no-extension\""},
+    {"unknown tooling type", Mold(R"(  "m": {"partNumber": "M", "component": "Screw"})"), 3, 41,
+     "unknown tooling type \"Screw\" in product \"m\""},
+};
+
+class MoldLoaderBadFile : public testing::TestWithParam<BadFile> {};
+
+TEST_P(MoldLoaderBadFile, IsRefusedWithItsPositionAndReason) {
+  const BadFile& bad = GetParam();
+  const QORMoldLoadResult result = QORMoldDocument::LoadText(bad.text, "bad.json");
+  ASSERT_FALSE(result.Ok());
+  const QORMoldLoadError& error = result.Error();
+  EXPECT_EQ(error.file, "bad.json");
+  EXPECT_EQ(error.line, bad.line) << error.Message();
+  EXPECT_EQ(error.column, bad.column) << error.Message();
+  EXPECT_NE(error.what.find(bad.message), std::string::npos) << error.Message();
+}
+
+std::string TestNameOf(const testing::TestParamInfo<BadFile>& param) {
+  std::string name;
+  for (const char* c = param.param.label; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachErrorKind, MoldLoaderBadFile, testing::ValuesIn(kBadFiles), TestNameOf);
+
+TEST(MoldLoader, MessageNamesFileLineAndColumn) {
+  const QORMoldLoadResult result = QORMoldDocument::LoadText("{\"format\": 1}", "molds/a.json");
+  ASSERT_FALSE(result.Ok());
+  EXPECT_EQ(result.Error().Message(), "molds/a.json:1:12: \"format\" in the file must be a string, not an integer");
+}
+
+TEST(MoldLoader, ColumnsCountCharactersNotBytes) {
+  const QORMoldLoadResult result =
+      QORMoldDocument::LoadText(Mold(R"(  "m": {"partNumber": "Gehäuse", "plate": 3})"), "bad.json");
+  ASSERT_FALSE(result.Ok());
+  EXPECT_EQ(result.Error().line, 3);
+  EXPECT_EQ(result.Error().column, 43);
+}
+
+TEST(MoldLoader, UnreadableFileHasNoPosition) {
+  const QORMoldLoadResult result = QORMoldDocument::LoadFile("/nonexistent/mold.json");
+  ASSERT_FALSE(result.Ok());
+  EXPECT_EQ(result.Error().line, 0);
+  EXPECT_EQ(result.Error().Message().rfind("/nonexistent/mold.json: cannot open the file", 0), 0u);
+}
+
+TEST(MoldLoader, AssemblyThatExpandsBeyondTheLimitIsRefused) {
+  // Five levels of twenty instances each expand to more than three million occurrences.
+  std::string products = R"(  "m": {"partNumber": "M", "instances": [)";
+  for (int level = 0; level < 5; ++level) {
+    const std::string of = "l" + std::to_string(level);
+    for (int i = 0; i < 20; ++i)
+      products += std::string(i ? ", " : "") + "{\"name\": \"i" + std::to_string(i) + "\", \"of\": \"" + of + "\"}";
+    products += "]},\n  \"" + of + "\": {\"partNumber\": \"" + of + "\", \"instances\": [";
+  }
+  products += "]}";
+  const QORMoldLoadResult result = QORMoldDocument::LoadText(Mold(products), "big.json");
+  ASSERT_FALSE(result.Ok());
+  EXPECT_NE(result.Error().what.find("expands to more than"), std::string::npos) << result.Error().Message();
+}
+
+// ---- the bundled sample ------------------------------------------------------------------------
+
+class SampleMold : public testing::Test {
+ protected:
+  void SetUp() override {
+    QORMoldLoadResult result = QORMoldDocument::LoadFile(MOLDBOM_SAMPLE_DIR "/sample-mold.json");
+    ASSERT_TRUE(result.Ok()) << result.Error().Message();
+    document_ = result.TakeDocument();
+  }
+
+  std::unique_ptr<QORMoldDocument> document_;
+};
+
+TEST_F(SampleMold, HoldsEveryBranchOfComponentClassification) {
+  int instances = 0;
+  std::set<std::string> componentTypes;
+  int platesWithExtension = 0, platesWithoutExtension = 0, keptOut = 0, withoutProperties = 0;
+  int subAssemblies = 0;
+  document_->Walk([&](const QORIProduct_var& instance, int depth) {
+    if (depth == 0) return;
+    ++instances;
+    if (QORIMldPlate_var(instance)) ++(QORIExtension_var(instance) ? platesWithExtension : platesWithoutExtension);
+    if (QORIMldComponent_var(instance)) componentTypes.insert(QORIExtension_var(instance)->GetTypeName().Utf8());
+    if (!QORPrdIsAProductFromQORPart(instance) && depth == 1) ++subAssemblies;
+    const QORIPrdProperties_var properties(instance);
+    QORBoolean inBOM = TRUE;
+    if (!properties) ++withoutProperties;
+    else if (SUCCEEDED(properties->GetBOMFlag(inBOM)) && !inBOM) ++keptOut;
+  });
+  EXPECT_GE(instances, 80);
+  EXPECT_GE(platesWithExtension, 6);
+  EXPECT_GE(platesWithoutExtension, 1);
+  EXPECT_GE(keptOut, 1);
+  EXPECT_GE(withoutProperties, 1);
+  EXPECT_EQ(subAssemblies, 2);
+  for (const char* type : {"LeaderPin", "Bushing", "EjectorPin", "CapScrew", "Spring", "SupportPillar", "StopPin",
+                           "SprueBushing", "LocatingRing", "Plug", "UserComponent"})
+    EXPECT_TRUE(componentTypes.contains(type)) << type;
+}
+
+TEST_F(SampleMold, HasUnitPricesOfBothTypesAndARealMaterialProperty) {
+  std::set<std::string> unitPriceTypes;
+  bool realMaterialProperty = false;
+  document_->Walk([&](const QORIProduct_var& instance, int) {
+    QORListValQORISpecObject_var parameters;
+    QORIParmPublisher_var(instance->GetReferenceProduct())->GetAllChildren(QORICkeParm::ClassName(), parameters);
+    for (const QORICkeParm_var parameter : parameters)
+      if (parameter->GetName() == "UnitPrice") unitPriceTypes.insert(parameter->GetType()->GetTypeName().Utf8());
+    const QORIPrdProperties_var properties(instance->GetReferenceProduct());
+    QORIParmPublisher* publisher = nullptr;
+    if (!properties || FAILED(properties->GetUserPropertiesPublisher(publisher, 0)) || !publisher) return;
+    QORListValQORISpecObject_var userProperties;
+    publisher->GetAllChildren(QORICkeParm::ClassName(), userProperties);
+    QORRelease(publisher);
+    for (const QORICkeParm_var property : userProperties)
+      realMaterialProperty |= property->GetName().SearchSubString("Material") >= 0 &&
+                              property->GetType() == QORParmDictionary::RealType();
+  });
+  EXPECT_EQ(unitPriceTypes, (std::set<std::string>{"Real", "String"}));
+  EXPECT_TRUE(realMaterialProperty);
+}
+
+}  // namespace
