@@ -59,7 +59,7 @@ class QOR_EXPORT QORDialogAgent : public QORCommand {
   QORCommand* lastPublisher_ = nullptr;
 };
 
-// An agent valued by the selection of an object (a path in the specification tree).
+// An agent valued by the selection of an object (a path in the product tree).
 class QOR_EXPORT QORPathElementAgent : public QORDialogAgent {
  public:
   explicit QORPathElementAgent(const QORString& identifier, int behaviour = 0, int mode = 0);
@@ -255,7 +255,7 @@ class QOR_EXPORT QORCommandHost {
   static QORStateCommand* RunningCommand();
   // Cancels and destroys the running command, if any.
   static void CancelRunningCommand();
-  // The user picked an object in the specification tree.
+  // The user picked an object in the product tree.
   static bool Select(const QORPathElement_var& path);
   // Called by the drivers after every user event: ends a command whose graph ended, destroys
   // what asked for delayed destruction, releases what the cleaner holds, resets the busy cursor.

@@ -1,4 +1,4 @@
-// Product structure services: products and their instances, product properties, specification
+// Product structure services: products and their instances, product properties, feature
 // objects, aliases and paths of instances in the loaded assembly.
 #pragma once
 
@@ -12,7 +12,7 @@
 class QORIParmPublisher;
 class QORPathElement;
 
-// A specification object of the host; its father is the object that aggregates it.
+// A feature object of the host; its father is the object that aggregates it.
 class QOR_EXPORT QORISpecObject : public virtual QORBaseUnknown {
  public:
   static const char* ClassName() { return "QORISpecObject"; }
@@ -62,7 +62,7 @@ class QOR_EXPORT QORIPrdProperties : public virtual QORBaseUnknown {
 };
 QOR_DECLARE_HANDLE(QORIPrdProperties);
 
-// Display name of an object in the specification tree.
+// Display name of an object in the product tree.
 class QOR_EXPORT QORIAlias : public virtual QORBaseUnknown {
  public:
   static const char* ClassName() { return "QORIAlias"; }
@@ -70,7 +70,7 @@ class QOR_EXPORT QORIAlias : public virtual QORBaseUnknown {
 };
 QOR_DECLARE_HANDLE(QORIAlias);
 
-// A path in the specification tree, from the top element down to one object.
+// A path in the product tree, from the top element down to one object.
 class QOR_EXPORT QORPathElement : public virtual QORBaseUnknown {
  public:
   static const char* ClassName() { return "QORPathElement"; }
@@ -93,7 +93,7 @@ class QOR_EXPORT QORPathElement : public virtual QORBaseUnknown {
 };
 QOR_DECLARE_HANDLE(QORPathElement);
 
-// Gives the path of an object in the specification tree.
+// Gives the path of an object in the product tree.
 class QOR_EXPORT QORIPathAccess : public virtual QORBaseUnknown {
  public:
   static const char* ClassName() { return "QORIPathAccess"; }
