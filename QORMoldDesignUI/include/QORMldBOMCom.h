@@ -9,6 +9,8 @@
 #include "QORProductStructure.h"
 
 class QORMldBOMDlg;
+// What the analysis keeps of one component instance; defined with the command's code.
+struct QORMldBOMInstanceRecord;
 
 class QOR_EXPORT QORMldBOMCom : public QORStateCommand {
  public:
@@ -52,6 +54,52 @@ class QOR_EXPORT QORMldBOMCom : public QORStateCommand {
   // Unit tests reach the members through this class.
   friend class QORMldBOMComTestAccess;
 
+  // Working types of the numbering and of the profile reader, defined with the code.
+  struct Numbering;
+  struct ProfileSettings;
+
+  // State graph.
+  QORNotification* ReportActivation() const;
+  void CreateAgents();
+  void CreateSaveBox();
+  void AddStatesAndTransitions();
+  void ApplyReplayPresets();
+
+  // Successor rule of the letter numbering: the next label to hand out, moving the counter.
+  void NextLetterLabel(int& counter, QORUnicodeString& label) const;
+
+  // Product analysis.
+  QORIProduct_var SelectedAssembly() const;
+  void AnalyseProduct(const QORIProduct_var& product);
+  void ClearLines();
+  void BuildLines(const std::vector<QORMldBOMInstanceRecord>& records);
+  void AppendLine(const QORMldBOMInstanceRecord& record, int quantity);
+  void ShowLines(const QORIProduct_var& product, const std::vector<QORMldBOMInstanceRecord>& records,
+                 const QORListOfInt& widths, QORBoolean integerMode, QORBoolean keepMode);
+  void ShowLine(int line, const QORListOfInt& widths, Numbering& numbering);
+  QORUnicodeString NumberLabel(int line, Numbering& numbering);
+  int FindProfileRecord(const QORUnicodeString& instanceName);
+  void ShowProfileAddedColumns();
+  void ApplyProfileColumnOrder();
+
+  // Profile reading and writing.
+  void ClearProfile();
+  QORBoolean ChooseProfileFile(QORUnicodeString& path, QORBoolean& asReference);
+  QORBoolean CheckProfileFile(const QORUnicodeString& path, QORBoolean asReference);
+  void ParseProfile(const QORListOfQORUnicodeString& lines, ProfileSettings& settings);
+  QORBoolean ReadSettingsLine(const QORUnicodeString& line, ProfileSettings& settings);
+  QORBoolean ReadFixedColumnLine(const QORUnicodeString& line);
+  QORBoolean ReadColumnDefinitionLine(const QORUnicodeString& line, int lineNumber, ProfileSettings& settings);
+  QORBoolean EndProfileHeader(int lineNumber);
+  void ReadDataLine(const QORUnicodeString& line, const ProfileSettings& settings);
+  void ApplyProfileHeader(const ProfileSettings& settings);
+  void WriteProfile();
+
+  // The CSV report.
+  QORUnicodeString ProjectPath() const;
+  void WriteReport(unsigned int file, const QORListOfQORUnicodeString& dateLine, const QORListOfQORUnicodeString& titles,
+                   int rowCount);
+
   QORDialogAgent* CloseAgent;
   QORDialogAgent* ReportAgent;
   QORPathElementAgent* ProductAgent;
@@ -84,6 +132,8 @@ class QOR_EXPORT QORMldBOMCom : public QORStateCommand {
   QORListOfQORUnicodeString ProfileUnitPrices;
   QORListOfQORUnicodeString ProfileAddedValues;
   QORListOfQORUnicodeString ProfileAssociations;
+  // The column widths handed with every line of the last analysis.
+  QORListOfInt LineWidths;
 };
 
 // The factory the class dictionary knows the command by.

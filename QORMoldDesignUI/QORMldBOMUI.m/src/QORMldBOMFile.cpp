@@ -1,0 +1,120 @@
+// Line-level reading and writing shared by the BOM profile and the CSV report.
+#include "QORMldBOMCom.h"
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "QORMldBOMDlg.h"
+#include "QORSystemServices.h"
+
+namespace {
+
+const int FixedColumnCount = 11;
+
+// Absent values are written as one blank, because the reader cannot see an empty field.
+QORUnicodeString BlankWhenEmpty(const QORUnicodeString& value) {
+  if (value.IsEmpty()) return QORUnicodeString(" ");
+  return value;
+}
+
+QORUnicodeString IntegerText(int value) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%d", value);
+  return QORUnicodeString(text);
+}
+
+QORUnicodeString ProductInstanceName(const QORIProduct_var& product) {
+  QORUnicodeString name;
+  if (!product) return name;
+  if (FAILED(product->GetPrdInstanceName(name))) name.Empty();
+  return name;
+}
+
+template <class T>
+T EntryOr(const QORList<T>& list, int index, const T& fallback) {
+  if (index < 1 || index > list.Size()) return fallback;
+  return list[index];
+}
+
+HRESULT WriteSettingsLine(QORMldBOMDlg* dialog, const QORIProduct_var& product, unsigned int file) {
+  QORListOfQORUnicodeString line;
+  line.Append(BlankWhenEmpty(ProductInstanceName(product)));
+  int sortType = 0;
+  dialog->GetTypeOfSort(sortType);
+  line.Append(IntegerText(sortType));
+  line.Append(QORUnicodeString(dialog->IsKeepMode() ? "K" : "R"));
+  if (dialog->IsIntegerMode()) {
+    int start = 1;
+    int increment = 1;
+    dialog->GetStartAndIncrement(start, increment);
+    line.Append(QORUnicodeString("0"));
+    line.Append(IntegerText(start));
+    line.Append(IntegerText(increment));
+  } else {
+    line.Append(QORUnicodeString("A"));
+  }
+  return QORMldBOMWriteLine(line, file);
+}
+
+}  // namespace
+
+HRESULT QORMldBOMWriteLine(const QORListOfQORUnicodeString& line, unsigned int file) {
+  QORUnicodeString text;
+  for (const QORUnicodeString& field : line) {
+    text.Append(field);
+    text.Append(";");
+  }
+  text.Append("\r\n");
+  const unsigned int length = static_cast<unsigned int>(text.GetLengthInByte());
+  if (FAILED(QORFWrite(file, text.ConvertToChar(), length, nullptr))) return E_FAIL;
+  return S_OK;
+}
+
+HRESULT QORMldBOMWriteHeader(QORMldBOMDlg* dialog, const QORIProduct_var& product, unsigned int file) {
+  if (!dialog) return E_FAIL;
+
+  QORListOfQORUnicodeString marker;
+  marker.Append(QORUnicodeString("HEADER"));
+  if (FAILED(QORMldBOMWriteLine(marker, file))) return E_FAIL;
+  if (FAILED(WriteSettingsLine(dialog, product, file))) return E_FAIL;
+
+  QORListOfInt positions;
+  QORListOfInt kinds;
+  QORListOfQORUnicodeString properties;
+  QORListOfQORUnicodeString titles;
+  dialog->GetListOfColInfo(positions, kinds, properties, titles);
+
+  QORListOfQORUnicodeString fixed;
+  for (int k = 1; k <= FixedColumnCount; ++k) fixed.Append(IntegerText(EntryOr(positions, k, k - 1)));
+  if (FAILED(QORMldBOMWriteLine(fixed, file))) return E_FAIL;
+
+  const int columnCount = dialog->GetNumberOfItems();
+  for (int k = FixedColumnCount + 1; k <= columnCount; ++k) {
+    QORListOfQORUnicodeString definition;
+    definition.Append(IntegerText(EntryOr(positions, k, -1)));
+    definition.Append(EntryOr(titles, k, QORUnicodeString()));
+    definition.Append(IntegerText(EntryOr(kinds, k, 0)));
+    // The only field that may stay empty: the reader ignores it for kinds other than 2.
+    definition.Append(EntryOr(properties, k, QORUnicodeString()));
+    if (FAILED(QORMldBOMWriteLine(definition, file))) return E_FAIL;
+  }
+  return S_OK;
+}
+
+HRESULT QORMldBOMReadLines(unsigned int file, QORListOfQORUnicodeString& lines) {
+  unsigned int size = 0;
+  if (FAILED(QORFSize(file, &size))) return E_FAIL;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<std::size_t>(size) + 1]);
+  if (!buffer) return E_FAIL;
+  unsigned int bytesRead = 0;
+  if (FAILED(QORFRead(file, buffer.get(), size, &bytesRead))) return E_FAIL;
+  if (bytesRead > size) bytesRead = size;
+  buffer[bytesRead] = '\0';
+
+  QORToken tokens{QORUnicodeString(buffer.get())};
+  const QORUnicodeString lineEnds("\r\n");
+  for (QORUnicodeString line = tokens.GetNextToken(lineEnds); !line.IsEmpty(); line = tokens.GetNextToken(lineEnds))
+    lines.Append(line);
+  return S_OK;
+}

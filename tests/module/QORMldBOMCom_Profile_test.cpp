@@ -1,0 +1,359 @@
+// Profiles of the BOM command: the exact bytes written at close, reading them back, and every refusal.
+#include "QORMldBOMComFixture.h"
+
+#include <sys/stat.h>
+
+#include <functional>
+#include <map>
+
+#include "QORDialogToolkit.h"
+
+namespace comtest {
+namespace {
+
+using Access = QORMldBOMComTestAccess;
+using Strings = std::vector<std::string>;
+
+// A plate with a price and a user property, an ejector pin used twice, and a plain part.
+const char* const ProfileMoldInstances = R"(
+  {"name": "Plate.1", "of": "plate"}, {"name": "Pin.1", "of": "pin"}, {"name": "Pin.2", "of": "pin"},
+  {"name": "Last.1", "of": "last"})";
+const char* const ProfileMoldProducts = R"(
+  "plate": {"partNumber": "PLATE", "plate": true, "properties": {"bom": true},
+            "userProperties": [{"name": "Material", "type": "string", "value": "1.2311"}],
+            "parameters": [{"name": "UnitPrice", "type": "real", "value": 120}]},
+  "pin": {"partNumber": "PIN", "component": "EjectorPin"},
+  "last": {"partNumber": "LAST"})";
+
+const char* const FixedLine = "0;1;2;3;4;5;6;7;8;9;10;\r\n";
+const char* const Associations = "ASSOCIATION;\r\nPlate.1;\r\nPin.1;Pin.2;\r\n";
+
+class BomProfileTest : public BomCommandTest {
+ protected:
+  void SetUp() override {
+    BomCommandTest::SetUp();
+    LoadMold(MoldFile(ProfileMoldInstances, ProfileMoldProducts));
+    report_ = Path("report.bom");
+    reference_ = Path("reference.bom");
+  }
+  // Closing the dialog writes the profile named in it.
+  std::string Close(const std::string& path) {
+    Dialog().SetReportFile(QORUnicodeString(path));
+    Command().ActClose(nullptr);
+    return ReadFile(path);
+  }
+  QORDlgMultiList& List() { return dynamic_cast<QORDlgMultiList&>(*Dialog().FindWidget("ListBOM")); }
+  // Reads a profile as the dialog's file fields name it.
+  HRESULT Read(const std::string& report, const std::string& reference) {
+    Dialog().SetReportFile(QORUnicodeString(report));
+    Dialog().SetReferenceFile(QORUnicodeString(reference));
+    return Command().GetProfile();
+  }
+  std::string report_;
+  std::string reference_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(BomProfileTest, DefaultTableWritesHeaderDataAndAssociations) {
+  Select("MOLD");
+  EXPECT_EQ(Close(report_), std::string("HEADER;\r\nMOLD;0;R;0;1;1;\r\n") + FixedLine +
+                                "DATA;\r\n1;Plate.1;120;\r\n2;Pin.1; ;\r\n3;Last.1; ;\r\n" + Associations);
+  EXPECT_TRUE(presenter_.messages.empty());
+}
+
+TEST_F(BomProfileTest, LetterKeepAndSortedModesWriteFourSettingsAndSkipBlankRows) {
+  Dialog().SetNumberingMode(FALSE);
+  Dialog().SetKeepMode(TRUE);
+  Dialog().SetTypeOfSort(1);
+  Select("MOLD");
+  EXPECT_EQ(Close(report_), std::string("HEADER;\r\nMOLD;1;K;A;\r\n") + FixedLine +
+                                "DATA;\r\nA;Plate.1;120;\r\nB;Pin.1; ;\r\nC;Last.1; ;\r\n" + Associations);
+}
+
+TEST_F(BomProfileTest, AddedAndHiddenColumnsWriteTheirCodesDefinitionsAndValues) {
+  Dialog().SetStartAndIncrement(5, 2);
+  Select("MOLD");
+  Dialog().AddCol(QORUnicodeString("Cost"), FALSE);
+  Dialog().AddColFromUserProperty(QORUnicodeString("Material"), QORUnicodeString("Mat"));
+  Dialog().HideCol(10);
+  EXPECT_EQ(Close(report_), "HEADER;\r\nMOLD;0;R;0;5;2;\r\n0;1;2;3;4;5;6;7;8;9;1010;\r\n11;Cost;1;;\r\n"
+                            "12;Mat;2;Material;\r\nDATA;\r\n5;Plate.1;120; ;1.2311;\r\n7;Pin.1; ; ; ;\r\n"
+                            "9;Last.1; ; ; ;\r\n" + std::string(Associations));
+}
+
+TEST_F(BomProfileTest, WithoutAnalysisOnlyTheHeaderAndTheDataMarkerAreWritten) {
+  EXPECT_EQ(Close(report_), std::string("HEADER;\r\n ;0;R;0;1;1;\r\n") + FixedLine + "DATA;\r\n");
+}
+
+TEST_F(BomProfileTest, WriteFailuresAreReportedAndAnEmptyNameWritesNothing) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", ""}, {Path("missing/report.bom"), "ProfileOpenError"}, {"/dev/full", "ProfileWriteError"}};
+  for (const auto& [path, key] : cases) {
+    presenter_.messages.clear();
+    Dialog().SetReportFile(QORUnicodeString(path));
+    EXPECT_EQ(Command().ActClose(nullptr), TRUE);
+    const std::vector<BomMessage> expected =
+        key.empty() ? std::vector<BomMessage>{} : std::vector<BomMessage>{{"ProfileTitle", key, {}, false}};
+    EXPECT_EQ(presenter_.messages, expected) << "'" << path << "'";
+  }
+}
+
+// A keep-mode profile read back, the same mold analysed and the dialog closed gives the same bytes.
+TEST_F(BomProfileTest, ReadAnalyseAndCloseRewritesTheSameBytes) {
+  for (const bool letters : {false, true}) {
+    SCOPED_TRACE(letters ? "letters" : "integers");
+    Dialog().SetKeepMode(TRUE);
+    Dialog().SetNumberingMode(letters ? FALSE : TRUE);
+    Dialog().SetStartAndIncrement(4, 3);
+    Select("MOLD");
+    Dialog().AddCol(QORUnicodeString("Note"), TRUE);
+    Dialog().AddColFromUserProperty(QORUnicodeString("Material"), QORUnicodeString("Mat"));
+    List().SetColumnItem(11, QORUnicodeString("check fit"), 2, QORDlgDataModify);
+    Dialog().MoveColumnTo(3, 1);
+    Dialog().HideCol(4);
+    const std::string first = Close(report_);
+    EndCommand();
+
+    Dialog().SetReportFile(QORUnicodeString(report_));
+    EXPECT_EQ(Command().GetProfile(), S_OK);
+    Select("MOLD");
+    EXPECT_EQ(Close(report_), first);
+    EXPECT_TRUE(presenter_.messages.empty());
+    EndCommand();
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(BomProfileTest, ReadingKeepsTheRecordsAndAppliesTheHeader) {
+  WriteFile(report_,
+            "HEADER;\r\nMOLD;0;K;0;-3;x;\r\n0;2;1;3;4;5;6;7;8;9;1010;\r\n11;Cost;-1;;\r\n12;Mat;2;Material;\r\n"
+            "DATA;\r\n4;Plate.1;12.5;cheap;1.2311;\r\nx;Pin.1;-2;\r\n\r\n7;Last.1;abc;note;\r\n"
+            "ASSOCIATION;\r\nPin.1;Pin.2;\r\n");
+  EXPECT_EQ(Read(report_, ""), S_OK);
+  QORMldBOMCom& command = Command();
+  EXPECT_EQ(Integers(Access::ProfileNumbers(command)), (std::vector<int>{4, -1, 7}));
+  EXPECT_EQ(Access::ProfileMaxNumber(command), 7);
+  EXPECT_EQ(Texts(Access::ProfileInstanceNames(command)), (Strings{"Plate.1", "Pin.1", "Last.1"}));
+  EXPECT_EQ(Texts(Access::ProfileUnitPrices(command)), (Strings{"12.5", "", ""}));
+  EXPECT_EQ(Texts(Access::ProfileAddedValues(command)), (Strings{"cheap", "1.2311", "", "", "note", ""}));
+  EXPECT_EQ(Texts(Access::ProfileAssociations(command)), Strings{"Pin.1;Pin.2;"});
+  EXPECT_EQ(Integers(Access::ProfileColumnPositions(command)),
+            (std::vector<int>{0, 2, 1, 3, 4, 5, 6, 7, 8, 9, 1010, 11, 12}));
+  EXPECT_EQ(Texts(Access::ProfileColumnKinds(command)), (Strings{"-1", "2"}));
+  EXPECT_EQ(Texts(Access::ProfileColumnProperties(command)), (Strings{"", "Material"}));
+
+  EXPECT_TRUE(Dialog().IsKeepMode());
+  EXPECT_TRUE(Dialog().IsIntegerMode());
+  int start = 0, increment = 0;
+  Dialog().GetStartAndIncrement(start, increment);
+  EXPECT_EQ(std::make_pair(start, increment), std::make_pair(3, 1));
+  QORListOfQORUnicodeString titles;
+  Dialog().GetColumnTitles(titles);
+  EXPECT_EQ(Texts(titles), (Strings{"Number", "Part Number", "Qty", "Reference", "Mold Ref", "Supplier", "Material",
+                                    "Source", "Heat Treat", "Unit Price", "Cost", "Mat"}));
+  EXPECT_TRUE(presenter_.messages.empty());
+}
+
+TEST_F(BomProfileTest, LetterLabelsReadAsIndicesAndTheStartComesBackAsOne) {
+  WriteFile(report_, std::string("HEADER;\r\nMOLD;1;R;A;\r\n") + FixedLine + "DATA;\r\nC;a;\r\nI;b;\r\nAB;c;\r\nZZ;d;\r\n");
+  Dialog().SetStartAndIncrement(9, 9);
+  Read(report_, "");
+  EXPECT_EQ(Integers(Access::ProfileNumbers(Command())), (std::vector<int>{2, 8, -1, 51}));
+  EXPECT_EQ(Access::ProfileMaxNumber(Command()), 51);
+  EXPECT_FALSE(Dialog().IsIntegerMode());
+  int start = 0, increment = 0;
+  Dialog().GetStartAndIncrement(start, increment);
+  EXPECT_EQ(std::make_pair(start, increment), std::make_pair(1, 1));
+  int sort = 0;
+  Dialog().GetTypeOfSort(sort);
+  EXPECT_EQ(sort, 1);
+}
+
+TEST_F(BomProfileTest, InvalidSettingsAreWarnedAndReplacedWhileReadingGoesOn) {
+  WriteFile(report_, std::string("HEADER;\r\nMOLD;2;Q;B;7;-9;\r\n") + FixedLine + "DATA;\r\n12;a;\r\n");
+  Dialog().SetTypeOfSort(1);
+  Read(report_, "");
+  EXPECT_EQ(MessageKeys(), (Strings{"ProfileInvalidSortType", "ProfileInvalidKeep", "ProfileInvalidNbrMode"}));
+  EXPECT_EQ(Integers(Access::ProfileNumbers(Command())), std::vector<int>{12});
+  int sort = 1, start = 0, increment = 0;
+  Dialog().GetTypeOfSort(sort);
+  Dialog().GetStartAndIncrement(start, increment);
+  EXPECT_EQ(sort, 0);
+  EXPECT_FALSE(Dialog().IsKeepMode());
+  EXPECT_TRUE(Dialog().IsIntegerMode());
+  EXPECT_EQ(std::make_pair(start, increment), std::make_pair(7, 9));
+  EXPECT_EQ(Texts(Access::ProfileInstanceNames(Command())), Strings{"a"});
+  EXPECT_EQ(Dialog().GetReportFile().Utf8(), report_);
+}
+
+TEST_F(BomProfileTest, ParsingStopsAtAnErrorButKeepsAndAppliesWhatItRead) {
+  WriteFile(report_, std::string("HEADER;\r\nMOLD;0;R;0;1;1;\r\n") + FixedLine + "11;Cost;1;;\r\n12;Bad;0;;\r\n");
+  Read(report_, "");
+  EXPECT_EQ(Texts(Access::ProfileColumnTitles(Command())), (Strings{"Cost", "Bad"}));
+  EXPECT_EQ(Texts(Access::ProfileColumnKinds(Command())), Strings{"1"});
+  EXPECT_EQ(Dialog().GetNumberOfItems(), 12);
+}
+
+// Each refusal of the header: its message with its parameter; the report file is cleared and so
+// is never overwritten at close.
+TEST_F(BomProfileTest, HeaderErrorsStopWithTheirMessageAndProtectTheFile) {
+  const std::string settings = "HEADER;\r\nMOLD;0;R;0;1;1;\r\n";
+  const std::vector<std::tuple<std::string, std::string, Strings>> cases = {
+      {"HEADER;\r\nDATA;\r\n", "ProfileHeaderError", {}},
+      {settings + "DATA;\r\n", "ProfileHeaderError", {}},
+      {settings + "0;1;2;3;4;5;6;7;8;9;9;\r\nDATA;\r\n", "ProfileHeaderNumColError", {}},
+      {settings + "0;1;2;3;4;5;6;7;8;9;11;\r\nASSOCIATION;\r\n", "ProfileHeaderNumColError", {}},
+      {settings + "0;1;2;3;4;5;6;7;8;9;\r\n", "ProfileInvalidFix", {}},
+      {settings + "0;1;2;61;4;5;6;7;8;9;10;\r\n", "ProfileInvalidFix2", {"4"}},
+      {settings + "0;1;2;3;4;5;6;7;8;9;1061;\r\n", "ProfileInvalidFix2", {"11"}},
+      {settings + FixedLine + "61;Cost;1;;\r\n", "ProfileInvalidAdded", {"4"}},
+      {settings + FixedLine + "11;Cost;1;;\r\n1061;Wide;1;;\r\n", "ProfileInvalidAdded", {"5"}},
+      {settings + FixedLine + "11; ;1;;\r\n", "ProfileInvalidAdded2", {"4"}},
+      {settings + FixedLine + "11;Cost;0;;\r\n", "ProfileInvalidAdded3", {"4"}},
+      {settings + FixedLine + "11;Mat;2;;\r\n", "ProfileInvalidAdded4", {"4"}},
+  };
+  for (const auto& [content, key, params] : cases) {
+    SCOPED_TRACE(key + " in\n" + content);
+    presenter_.messages.clear();
+    WriteFile(report_, content);
+    Read(report_, "");
+    EXPECT_EQ(presenter_.messages, (std::vector<BomMessage>{{"ProfileTitle", key, params, false}}));
+    EXPECT_EQ(Dialog().GetReportFile().Utf8(), "");
+    Command().ActClose(nullptr);
+    EXPECT_EQ(ReadFile(report_), content);
+  }
+}
+
+TEST_F(BomProfileTest, AHiddenPositionUpTo1060IsAcceptedInAColumnDefinition) {
+  WriteFile(report_, std::string("HEADER;\r\nMOLD;0;R;0;1;1;\r\n") + FixedLine + "1060;Wide;1;;\r\n");
+  Read(report_, "");
+  EXPECT_TRUE(presenter_.messages.empty());
+  EXPECT_EQ(Texts(Access::ProfileColumnTitles(Command())), Strings{"Wide"});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Choosing and checking the file
+// ---------------------------------------------------------------------------------------------
+
+const char* const ValidProfile = "HEADER;\r\nMOLD;0;R;0;1;1;\r\n0;1;2;3;4;5;6;7;8;9;10;\r\nDATA;\r\n1;Plate.1; ;\r\n";
+
+struct FileSetup {
+  std::string content = ValidProfile;
+  // "file" (0644), "readonly", "writeonly", "directory", "huge" (over 4 GiB, sparse) or "missing".
+  std::string kind = "file";
+};
+
+struct ChoiceCase {
+  std::string name;
+  std::string report;     // "R", "F" (the reference's own path), "" or a short text
+  std::string reference;  // "F", "" or a short text
+  FileSetup reportFile;
+  FileSetup referenceFile;
+  std::deque<bool> answers;
+  std::vector<BomMessage> messages;  // params "R" and "F" stand for the two paths
+  bool reportKept;
+  bool referenceKept;
+  int recordsRead;
+  HRESULT result = S_OK;
+};
+
+BomMessage Warn(const std::string& key, Strings params = {}) { return {"ProfileTitle", key, params, false}; }
+BomMessage Ask(const std::string& key, Strings params) { return {"ProfileTitle", key, params, true}; }
+
+const FileSetup Missing{"", "missing"};
+
+class BomProfileChoiceTest : public BomProfileTest {
+ protected:
+  void Prepare(const std::string& path, const FileSetup& setup) {
+    if (setup.kind == "missing") return;
+    if (setup.kind == "directory") {
+      std::filesystem::create_directories(path);
+      return;
+    }
+    WriteFile(path, setup.content);
+    if (setup.kind == "huge") std::filesystem::resize_file(path, 5ull << 30);
+    if (setup.kind == "readonly") ::chmod(path.c_str(), 0444);
+    if (setup.kind == "writeonly") ::chmod(path.c_str(), 0200);
+  }
+  std::string Resolve(const std::string& name) {
+    if (name == "R") return report_;
+    if (name == "F") return reference_;
+    return name;
+  }
+};
+
+TEST_F(BomProfileChoiceTest, EachRefusalShowsItsMessageAndClearsTheFieldItNames) {
+  const std::vector<ChoiceCase> cases = {
+      {"report read-only", "R", "F", {ValidProfile, "readonly"}, {}, {}, {Warn("ProfileReadOnlyError", {"R"})},
+       false, true, 0},
+      {"report and reference identical", "F", "F", Missing, {}, {}, {Warn("ProfileIdentical")}, false, true, 0},
+      {"copy of the reference fails", "R", "F", {}, Missing, {}, {}, false, true, 0},
+      {"report missing, declined: reference read", "R", "F", Missing, {}, {false},
+       {Ask("ProfileExistError", {"R"})}, false, true, 1},
+      {"report missing, declined, reference missing", "R", "F", Missing, Missing, {false},
+       {Ask("ProfileExistError", {"R"}), Warn("ProfileRefExistError", {"F"})}, false, false, 0},
+      {"report missing, accepted: reference copied", "R", "F", Missing, {}, {true},
+       {Ask("ProfileExistError", {"R"})}, true, true, 1},
+      {"report missing, accepted, copy fails", "R", "F", Missing, Missing, {true},
+       {Ask("ProfileExistError", {"R"})}, false, true, 0},
+      {"only a reference, missing", "", "F", Missing, Missing, {}, {Warn("ProfileRefExistError", {"F"})}, true,
+       false, 0},
+      {"only a reference", "", "F", Missing, {}, {}, {}, true, true, 1},
+      {"only a report, missing, declined", "R", "", Missing, Missing, {false}, {Ask("ProfileExistError", {"R"})},
+       false, true, 0},
+      {"only a report, missing, accepted", "R", "", Missing, Missing, {true}, {Ask("ProfileExistError", {"R"})},
+       true, true, 0},
+      {"report read-only, short reference", "R", "F.b", {ValidProfile, "readonly"}, Missing, {},
+       {Warn("ProfileReadOnlyError", {"R"})}, false, true, 0},
+      {"report not readable", "R", "", {ValidProfile, "writeonly"}, Missing, {},
+       {Warn("ProfileWriteOnlyError", {"R"})}, false, true, 0},
+      {"reference not readable", "", "F", Missing, {ValidProfile, "writeonly"}, {},
+       {Warn("ProfileWriteOnlyError", {"F"})}, true, true, 0},
+      {"open fails", "R", "F.b", {"", "directory"}, Missing, {}, {Warn("ProfileOpenError")}, true, true, 0},
+      {"content cannot be read", "R", "F.b", {"", "huge"}, Missing, {}, {Warn("ProfileEmpty")}, true, false, 0,
+       E_FAIL},
+      {"first line is not the header", "R", "F.b", {"HEADER\r\nDATA;\r\n"}, Missing, {}, {Warn("ProfileEmpty")},
+       true, false, 0},
+      {"empty file", "R", "F.b", {""}, Missing, {}, {}, true, true, 0},
+  };
+  for (const ChoiceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(directory_);
+    std::filesystem::create_directories(directory_);
+    Prepare(report_, c.reportFile);
+    Prepare(reference_, c.referenceFile);
+    const std::string referenceBefore = ReadFile(reference_);
+    presenter_.messages.clear();
+    presenter_.answers = c.answers;
+    const std::string report = Resolve(c.report);
+    const std::string reference = Resolve(c.reference);
+
+    EXPECT_EQ(Read(report, reference), c.result);
+
+    std::vector<BomMessage> expected = c.messages;
+    for (BomMessage& message : expected)
+      for (std::string& param : message.params) param = Resolve(param);
+    EXPECT_EQ(presenter_.messages, expected);
+    EXPECT_EQ(Dialog().GetReportFile().Utf8(), c.reportKept ? report : "");
+    EXPECT_EQ(Dialog().GetReferenceFile().Utf8(), c.referenceKept ? reference : "");
+    EXPECT_EQ(Access::ProfileInstanceNames(Command()).Size(), c.recordsRead);
+    EXPECT_EQ(ReadFile(reference_), referenceBefore) << "a reference profile is never written";
+    if (c.name == "report missing, accepted: reference copied") {
+      EXPECT_EQ(ReadFile(report_), ValidProfile);
+    }
+    if (c.name == "only a report, missing, accepted") {
+      EXPECT_FALSE(Exists(report_));
+    }
+    std::error_code ignored;
+    std::filesystem::permissions(report_, std::filesystem::perms::owner_all, ignored);
+  }
+}
+
+}  // namespace
+}  // namespace comtest
