@@ -3,6 +3,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+RUN_DIR    ?= $(BUILD)/run
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS       ?= 2
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -30,8 +31,14 @@ $(BUILD)/CMakeCache.txt:
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The main job on the bundled sample: the table, a CSV report and a profile in $(RUN_DIR); then a
+# second run reads that profile back and, sorted by type, keeps every component's number.
 run: build
-	$(BUILD)/app/moldbom show
+	rm -rf $(RUN_DIR) && mkdir -p $(RUN_DIR)
+	$(BUILD)/app/moldbom report --profile $(RUN_DIR)/sample.bom --csv $(RUN_DIR)/sample.csv \
+	  --start 10 --increment 10 --yes
+	$(BUILD)/app/moldbom report --profile $(RUN_DIR)/sample.bom --csv $(RUN_DIR)/sample-sorted.csv \
+	  --keep --sort
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

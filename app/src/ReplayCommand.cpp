@@ -1,0 +1,44 @@
+// `moldbom replay JOURNAL [--mold FILE]`.
+#include "ReplayCommand.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "HostSession.h"
+#include "Journal.h"
+#include "JournalPresenter.h"
+
+namespace moldbom {
+
+Command AddReplayCommand(CLI::App& app) {
+  auto options = std::make_shared<ReplayOptions>();
+  CLI::App* replay = app.add_subcommand("replay", "Replay a journal of user events on the BOM command");
+  replay->add_option("JOURNAL", options->journalPath, "The journal: one user event a line")
+      ->required()
+      ->type_name("FILE");
+  replay->add_option("--mold", options->moldPath, "The mold assembly file (default: the bundled sample)")
+      ->type_name("FILE");
+  return Command{replay, [options](const CommandStreams& streams) { return RunReplay(*options, streams); }};
+}
+
+int RunReplay(const ReplayOptions& options, const CommandStreams& streams) {
+  std::ifstream journal(options.journalPath, std::ios::binary);
+  if (!journal) {
+    streams.err << "moldbom replay: cannot read " << options.journalPath << ": " << std::strerror(errno)
+                << "\n";
+    return kExitBadInput;
+  }
+  if (Outcome loaded = HostSession::LoadModule(); !loaded) {
+    streams.err << "moldbom replay: " << loaded.Why() << "\n";
+    return kExitHostFailure;
+  }
+  JournalPresenter presenter(streams.out);
+  QORPresenterScope presenting(&presenter);
+  HostSession session;
+  JournalReplay replay(session, presenter, streams.out, options.moldPath.value_or(kSampleMoldPath));
+  return replay.Run(journal, streams.err);
+}
+
+}  // namespace moldbom

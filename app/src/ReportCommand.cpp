@@ -1,0 +1,208 @@
+// `moldbom report`: every step goes through the user-event entry point, so nothing bypasses the
+// dialog's own checks.
+#include "ReportCommand.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "BatchPresenter.h"
+#include "HostSession.h"
+#include "QORDialogToolkit.h"
+#include "QORProductStructure.h"
+#include "TableView.h"
+#include "UserEvents.h"
+
+namespace moldbom {
+namespace {
+
+constexpr const char* kCommandClass = "QORMldBOMCom";
+
+std::string Absolute(const std::string& path) {
+  return std::filesystem::absolute(std::filesystem::path(path)).lexically_normal().string();
+}
+
+std::optional<std::string> AbsoluteIfGiven(const std::optional<std::string>& path) {
+  if (!path) return std::nullopt;
+  return Absolute(*path);
+}
+
+template <class Widget>
+const Widget* DialogWidget(const std::string& id) {
+  QORDlgDialog* dialog = HostSession::CommandDialog();
+  return dialog ? dynamic_cast<const Widget*>(dialog->FindWidget(id)) : nullptr;
+}
+
+std::string EditorText(const std::string& id) {
+  const auto* editor = DialogWidget<QORDlgEditor>(id);
+  return editor ? editor->GetLine().Utf8() : std::string();
+}
+
+// A failed step: what the user asked for and why the dialog would not do it.
+struct StepFailure {
+  int exitCode;
+  std::string what;
+};
+
+class BatchReport {
+ public:
+  BatchReport(const ReportOptions& options, HostSession& session, BatchPresenter& presenter)
+      : options_(options), session_(session), presenter_(presenter), events_(session) {}
+
+  std::optional<StepFailure> Run() {
+    for (auto step :
+         {&BatchReport::Start, &BatchReport::NameProfiles, &BatchReport::SetNumbering,
+          &BatchReport::SetSorting, &BatchReport::PickRoot, &BatchReport::SaveCsv, &BatchReport::Close})
+      if (std::optional<StepFailure> failed = (this->*step)()) return failed;
+    return std::nullopt;
+  }
+
+  const TableSnapshot& Table() const { return table_; }
+  const std::string& WrittenProfile() const { return profile_; }
+
+ private:
+  static std::optional<StepFailure> Refused(const std::string& what, const Outcome& outcome,
+                                            const std::string& hint = "") {
+    if (outcome) return std::nullopt;
+    return StepFailure{kExitBadInput, what + ": " + outcome.Why() + (hint.empty() ? "" : " (" + hint + ")")};
+  }
+
+  std::optional<StepFailure> Start() {
+    if (Outcome started = events_.Start(kCommandClass); !started)
+      return StepFailure{kExitHostFailure, "cannot start the command: " + started.Why()};
+    return std::nullopt;
+  }
+
+  std::optional<StepFailure> NameProfile(const std::optional<std::string>& path, const char* editor,
+                                         const char* option) {
+    if (!path) return std::nullopt;
+    if (auto failed = Refused(option, events_.Type(editor, *path))) return failed;
+    if (EditorText(editor).empty())
+      return StepFailure{kExitBadInput, std::string(option) + ": the dialog did not keep " + *path +
+                                            " (see its message above)"};
+    return std::nullopt;
+  }
+
+  std::optional<StepFailure> NameProfiles() {
+    if (auto failed = NameProfile(ProfilePath(), "ReportName", "--profile")) return failed;
+    if (auto failed = NameProfile(ReferencePath(), "RefProfName", "--reference")) return failed;
+    // Reading the reference may drop the profile too (the same file, a read-only one).
+    if (ProfilePath() && EditorText("ReportName").empty())
+      return StepFailure{kExitBadInput,
+                         "--profile: the dialog dropped " + *ProfilePath() + " (see its message above)"};
+    return std::nullopt;
+  }
+
+  std::optional<StepFailure> SetNumbering() {
+    if (options_.letters)
+      if (auto failed = Refused("--letters", events_.Check("RadioLetter", true))) return failed;
+    if (options_.start || options_.increment)
+      if (auto failed = Refused("--start/--increment", events_.Check("RadioInteger", true))) return failed;
+    if (options_.start)
+      if (auto failed = Refused("--start", events_.Type("StartNumber", std::to_string(*options_.start))))
+        return failed;
+    if (options_.increment)
+      if (auto failed =
+              Refused("--increment", events_.Type("IncrNumber", std::to_string(*options_.increment))))
+        return failed;
+    if (options_.keep)
+      if (auto failed = Refused(
+              "--keep", events_.Check("RadioKeep", true),
+              "keeping numbers needs a profile that was read, in the numbering mode it was made with"))
+        return failed;
+    return std::nullopt;
+  }
+
+  std::optional<StepFailure> SetSorting() {
+    if (!options_.sort) return std::nullopt;
+    return Refused("--sort", events_.Check("CheckSort", true));
+  }
+
+  std::optional<StepFailure> PickRoot() {
+    const std::string root = QORMoldDocument::InstancePath(session_.Document()->Root());
+    return Refused("selecting the mold's root " + root, events_.Select(root));
+  }
+
+  std::optional<StepFailure> SaveCsv() {
+    if (!options_.csvPath) return std::nullopt;
+    const std::string csv = Absolute(*options_.csvPath);
+    if (auto failed = Refused("--csv", events_.Push("PushAnalyze"))) return failed;
+    if (auto failed = Refused("--csv", events_.File("SaveBom", true, csv))) return failed;
+    if (presenter_.HasWarningTitled("CsvTitle"))
+      return StepFailure{kExitBadInput,
+                         "--csv: the report " + csv + " could not be written (see the message above)"};
+    return std::nullopt;
+  }
+
+  std::optional<StepFailure> Close() {
+    if (const auto* list = DialogWidget<QORDlgMultiList>("ListBOM")) table_ = ReadVisibleTable(*list);
+    if (const auto* label = DialogWidget<QORDlgLabel>("LbTotalPrice"))
+      table_.totalLabel = label->GetTitle().Utf8();
+    table_.total = EditorText("EditTotalPrice");
+    profile_ = EditorText("ReportName");
+    const std::size_t warningsBefore = presenter_.Warnings().size();
+    if (auto failed = Refused("closing the dialog", events_.Close(CloseKind::Window))) return failed;
+    if (!profile_.empty() && presenter_.Warnings().size() > warningsBefore)
+      return StepFailure{kExitBadInput,
+                         "--profile: " + profile_ + " could not be written (see the message above)"};
+    return std::nullopt;
+  }
+
+  std::optional<std::string> ProfilePath() const { return AbsoluteIfGiven(options_.profilePath); }
+  std::optional<std::string> ReferencePath() const { return AbsoluteIfGiven(options_.referencePath); }
+
+  const ReportOptions& options_;
+  HostSession& session_;
+  BatchPresenter& presenter_;
+  UserEvents events_;
+  TableSnapshot table_;
+  std::string profile_;
+};
+
+}  // namespace
+
+Command AddReportCommand(CLI::App& app) {
+  auto options = std::make_shared<ReportOptions>();
+  CLI::App* report = app.add_subcommand("report", "Make the BOM of a mold: table, CSV report and profile");
+  report->add_option("--mold", options->moldPath, "The mold assembly file (default: the bundled sample)")
+      ->type_name("FILE");
+  report->add_option("--profile", options->profilePath, "The profile to read and to write on close (.bom)")
+      ->type_name("FILE");
+  report->add_option("--reference", options->referencePath, "A reference profile that seeds the profile")
+      ->type_name("FILE");
+  report->add_option("--csv", options->csvPath, "Save the report as this CSV file")->type_name("FILE");
+  CLI::Option* letters = report->add_flag("--letters", options->letters, "Number the lines with letters");
+  CLI::Option* start = report->add_option("--start", options->start, "The first number (integer numbering)")
+                           ->check(CLI::PositiveNumber);
+  CLI::Option* increment = report->add_option("--increment", options->increment, "The step between numbers")
+                               ->check(CLI::PositiveNumber);
+  letters->excludes(start)->excludes(increment);
+  report->add_flag("--keep", options->keep, "Keep the numbers the profile gave to known components");
+  report->add_flag("--sort", options->sort, "Sort the lines by tooling type");
+  report->add_flag("--yes", options->yes, "Answer the dialog's questions with yes");
+  return Command{report, [options](const CommandStreams& streams) { return RunReport(*options, streams); }};
+}
+
+int RunReport(const ReportOptions& options, const CommandStreams& streams) {
+  if (Outcome loaded = HostSession::LoadModule(); !loaded) {
+    streams.err << "moldbom report: " << loaded.Why() << "\n";
+    return kExitHostFailure;
+  }
+  BatchPresenter presenter(streams.err, options.yes);
+  QORPresenterScope presenting(&presenter);
+  HostSession session;
+  if (Outcome mold = session.LoadMold(options.moldPath.value_or(kSampleMoldPath)); !mold) {
+    streams.err << "moldbom report: " << mold.Why() << "\n";
+    return kExitBadInput;
+  }
+  BatchReport report(options, session, presenter);
+  if (std::optional<StepFailure> failed = report.Run()) {
+    streams.err << "moldbom report: " << failed->what << "\n";
+    return failed->exitCode;
+  }
+  streams.out << RenderTable(report.Table());
+  if (options.csvPath) streams.out << "report: " << Absolute(*options.csvPath) << "\n";
+  if (!report.WrittenProfile().empty()) streams.out << "profile: " << report.WrittenProfile() << "\n";
+  return kExitOk;
+}
+
+}  // namespace moldbom

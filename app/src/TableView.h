@@ -1,0 +1,27 @@
+// The BOM table as a person reads it in a terminal: visible columns aligned, then the total.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class QORDlgMultiList;
+
+namespace moldbom {
+
+struct TableSnapshot {
+  std::vector<std::string> titles;
+  // Data rows and the blank lines between groups, each with one cell per title.
+  std::vector<std::vector<std::string>> rows;
+  std::string totalLabel;
+  std::string total;
+};
+
+// The visible columns of a table in display order, and its rows below the marker row.
+TableSnapshot ReadVisibleTable(const QORDlgMultiList& list);
+
+// A header line, one line per row (an empty line for a blank row), then the total. Columns are
+// as wide as their widest cell in characters, two blanks apart; a column of numbers is aligned
+// right. No line ends in blanks.
+std::string RenderTable(const TableSnapshot& table);
+
+}  // namespace moldbom

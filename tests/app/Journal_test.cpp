@@ -1,0 +1,91 @@
+// The journal driver: line numbers in refusals, exit codes, settings verbs and what the host shows.
+#include "Journal.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "Dump.h"
+#include "SessionFixture.h"
+
+namespace moldbom {
+namespace {
+
+struct JournalCase {
+  const char* name;
+  const char* journal;
+  int exitCode;
+  const char* err;
+};
+
+void PrintTo(const JournalCase& c, std::ostream* os) { *os << c.name; }
+
+class JournalRunTest : public SessionTest, public ::testing::WithParamInterface<JournalCase> {};
+
+TEST_P(JournalRunTest, StopsAtTheFirstBadLine) {
+  JournalReplay replay(session, presenter, shown, kSampleMoldPath);
+  std::istringstream journal(GetParam().journal);
+  std::ostringstream err;
+  EXPECT_EQ(replay.Run(journal, err), GetParam().exitCode);
+  EXPECT_EQ(err.str(), GetParam().err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Journals, JournalRunTest,
+    ::testing::Values(
+        JournalCase{"Empty", "# nothing\n\n", 0, ""},
+        JournalCase{"CountsCommentAndBlankLines", "# a comment\n\nstart QORMldBOMCom\npush PushAnalyze\n", 3,
+                    "journal:4: PushAnalyze is in FrmBottom, which is disabled\n"},
+        JournalCase{"UnknownVerb", "start QORMldBOMCom\nclick PushAdd\n", 3,
+                    "journal:2: unknown verb \"click\"\n"},
+        JournalCase{"WrongArity", "check CheckSort\n", 3,
+                    "journal:1: wrong number of words; usage: check ID on|off\n"},
+        JournalCase{"BadChoice", "recorder loud\n", 3,
+                    "journal:1: expected off, replay or capture, not \"loud\"\n"},
+        JournalCase{"BadAnswer", "answer maybe\n", 3, "journal:1: expected yes or no, not \"maybe\"\n"},
+        JournalCase{"BadNumber", "start QORMldBOMCom\ncolumn ListBOM two\n", 3,
+                    "journal:2: the position must be a whole number, not \"two\"\n"},
+        JournalCase{"MalformedQuote", "type ReportName \"/tmp/x\n", 3,
+                    "journal:1: unterminated quote (the word opened at column 17)\n"},
+        JournalCase{"CancelWithPath", "file SaveBom cancel x.csv\n", 3,
+                    "journal:1: a cancelled box takes no path; usage: file NAME cancel\n"},
+        JournalCase{"MoldAfterStart", "start QORMldBOMCom\nclose\nmold other.json\n", 3,
+                    "journal:3: the mold can only be chosen before the first start\n"},
+        JournalCase{"MissingMold", "mold /nonexistent/mold.json\n", 2,
+                    "journal:1: /nonexistent/mold.json: cannot open the file: No such file or directory\n"},
+        JournalCase{"UnknownCommand", "start QORNoSuchCom\n", 3,
+                    "journal:1: no command class named QORNoSuchCom\n"}),
+    [](const ::testing::TestParamInfo<JournalCase>& test) { return std::string(test.param.name); });
+
+TEST_F(SessionTest, QueuedAnswersGoToConfirmationsInOrder) {
+  JournalReplay replay(session, presenter, shown, kSampleMoldPath);
+  const std::string profile = ::testing::TempDir() + "journal-test-missing.bom";
+  std::remove(profile.c_str());
+  std::istringstream journal("answer no\nstart QORMldBOMCom\ntype ReportName " + profile + "\n");
+  std::ostringstream err;
+  ASSERT_EQ(replay.Run(journal, err), 0) << err.str();
+  EXPECT_EQ(shown.str(),
+            "confirm QORMldBOMCom ProfileTitle ProfileExistError \"" + profile + "\" -- The profile " +
+                profile +
+                " does not exist. Do you want to create it? It is copied from the reference profile when "
+                "one is named; otherwise it is written when you close the dialog. -> no\n");
+}
+
+TEST_F(SessionTest, SameEventsGiveTheSameDump) {
+  auto dumpAfterEvents = [this] {
+    std::ostringstream out;
+    JournalReplay replay(session, presenter, out, kSampleMoldPath);
+    std::istringstream journal(
+        "start QORMldBOMCom\nselect TM-2417\ncolumn ListBOM 4\nrows ListBOM 3\ndump\nclose\n");
+    std::ostringstream err;
+    EXPECT_EQ(replay.Run(journal, err), 0) << err.str();
+    return out.str();
+  };
+  const std::string first = dumpAfterEvents();
+  EXPECT_EQ(first, dumpAfterEvents());
+  EXPECT_NE(first.find("row 3 selected:"), std::string::npos);
+  EXPECT_NE(first.find("highlighted \"TM-2417/CavityPlate\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace moldbom

@@ -1,0 +1,168 @@
+// `moldbom report`: the table it prints, the files it leaves, numbers kept by a second run, and the
+// options the dialog refuses.
+#include "ReportCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace moldbom {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The lines of a printed table between the header and the total, blank lines left out.
+std::vector<std::string> DataLines(const std::string& table) {
+  std::vector<std::string> rows;
+  const std::vector<std::string> lines = Lines(table);
+  for (std::size_t i = 1; i < lines.size() && lines[i].rfind("Total price:", 0) != 0; ++i)
+    if (!lines[i].empty()) rows.push_back(lines[i]);
+  return rows;
+}
+
+// The NUMBER column of a printed table.
+std::vector<std::string> Numbers(const std::string& table) {
+  std::vector<std::string> numbers;
+  for (const std::string& line : DataLines(table)) {
+    std::istringstream words(line);
+    std::string first;
+    words >> first;
+    numbers.push_back(first);
+  }
+  return numbers;
+}
+
+class ReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::path(::testing::TempDir()) /
+          ("moldbom-report-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+
+  int Run(const ReportOptions& options) {
+    out.str("");
+    err.str("");
+    return RunReport(options, CommandStreams{out, err});
+  }
+
+  fs::path dir;
+  std::ostringstream out;
+  std::ostringstream err;
+};
+
+TEST_F(ReportTest, PrintsTheTableAndWritesReportAndProfile) {
+  ReportOptions options;
+  options.profilePath = (dir / "mold").string();
+  options.csvPath = (dir / "bom.csv").string();
+  options.start = 10;
+  options.increment = 5;
+  options.yes = true;
+  ASSERT_EQ(Run(options), 0) << err.str();
+
+  const std::vector<std::string> printed = Lines(out.str());
+  ASSERT_GE(printed.size(), 3u);
+  EXPECT_EQ(printed[0].rfind("Number  Qty  Part Number", 0), 0u) << printed[0];
+  EXPECT_EQ(Numbers(out.str()).front(), "10");
+  EXPECT_EQ(Numbers(out.str())[1], "15");
+  EXPECT_EQ(printed[printed.size() - 3].rfind("Total price: ", 0), 0u);
+  EXPECT_EQ(printed[printed.size() - 2], "report: " + (dir / "bom.csv").string());
+  EXPECT_EQ(printed.back(), "profile: " + (dir / "mold.bom").string());
+  EXPECT_NE(err.str().find("question: Tooling Profile: The profile " + (dir / "mold.bom").string()),
+            std::string::npos);
+
+  const std::vector<std::string> csv = Lines(ReadFile(dir / "bom.csv"));
+  ASSERT_GE(csv.size(), 4u);
+  EXPECT_EQ(
+      csv[2],
+      "Number;Qty;Part Number;Reference;Mold Ref;Supplier;Material;Source;Heat Treat;Unit Price;Price;");
+  EXPECT_EQ(csv.size() - 3, Numbers(out.str()).size()) << "one CSV line per table row";
+  const std::vector<std::string> profile = Lines(ReadFile(dir / "mold.bom"));
+  ASSERT_GE(profile.size(), 2u);
+  EXPECT_EQ(profile[1], "TM-2417;0;R;0;10;5;");
+}
+
+TEST_F(ReportTest, SecondRunKeepsTheNumbersOfTheProfile) {
+  ReportOptions first;
+  first.profilePath = (dir / "mold.bom").string();
+  first.letters = true;
+  first.yes = true;
+  ASSERT_EQ(Run(first), 0) << err.str();
+  std::vector<std::string> firstLines = DataLines(out.str());
+  const std::vector<std::string> firstNumbers = Numbers(out.str());
+  ASSERT_FALSE(firstLines.empty());
+
+  ReportOptions second;
+  second.profilePath = first.profilePath;
+  second.keep = true;
+  second.sort = true;
+  ASSERT_EQ(Run(second), 0) << err.str();
+  EXPECT_EQ(err.str(), "");
+  // Sorted by type the lines come in another order, each with the letter it had.
+  std::vector<std::string> secondLines = DataLines(out.str());
+  EXPECT_NE(Numbers(out.str()), firstNumbers);
+  std::sort(firstLines.begin(), firstLines.end());
+  std::sort(secondLines.begin(), secondLines.end());
+  EXPECT_EQ(firstLines, secondLines);
+}
+
+struct RefusedCase {
+  const char* name;
+  std::function<void(ReportOptions&, const fs::path&)> set;
+  int exitCode;
+  const char* err;  // a part of standard error
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
+class ReportRefusedTest : public ReportTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(ReportRefusedTest, SaysWhatTheDialogRefused) {
+  ReportOptions options;
+  GetParam().set(options, dir);
+  EXPECT_EQ(Run(options), GetParam().exitCode);
+  EXPECT_NE(err.str().find(GetParam().err), std::string::npos) << err.str();
+  EXPECT_EQ(out.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, ReportRefusedTest,
+    ::testing::Values(
+        RefusedCase{"KeepWithoutProfile", [](ReportOptions& o, const fs::path&) { o.keep = true; }, 2,
+                    "moldbom report: --keep: RadioKeep is disabled"},
+        RefusedCase{"NewProfileDeclined",
+                    [](ReportOptions& o, const fs::path& d) { o.profilePath = (d / "new.bom").string(); }, 2,
+                    "-> no (--yes would accept)\nmoldbom report: --profile: the dialog did not keep"},
+        RefusedCase{
+            "MissingReference",
+            [](ReportOptions& o, const fs::path& d) { o.referencePath = (d / "nowhere.bom").string(); }, 2,
+            "warning: Tooling Profile: The reference profile"},
+        RefusedCase{
+            "CsvInMissingFolder",
+            [](ReportOptions& o, const fs::path& d) { o.csvPath = (d / "no" / "such" / "bom.csv").string(); },
+            2, "moldbom report: --csv: the report"},
+        RefusedCase{"BadMold",
+                    [](ReportOptions& o, const fs::path& d) { o.moldPath = (d / "missing.json").string(); },
+                    2, "missing.json: cannot open the file"}),
+    [](const ::testing::TestParamInfo<RefusedCase>& test) { return std::string(test.param.name); });
+
+}  // namespace
+}  // namespace moldbom
