@@ -284,8 +284,9 @@ class QOR_EXPORT QORDlgEditor : public QORDialog {
   QORUnicodeString GetLine() const { return text_; }
   void SetIntegerValue(int value, int notify = 0);
   int GetIntegerValue() const;
-  void SetFloatValue(double value, int notify = 0);
-  double GetFloatValue() const;
+  // The editor's real value is single precision.
+  void SetFloatValue(float value, int notify = 0);
+  float GetFloatValue() const;
   void SetVisibleTextWidth(int width) { textWidth_ = width; }
   int GetVisibleTextWidth() const { return textWidth_; }
 

@@ -52,14 +52,15 @@ void QORDlgEditor::SetIntegerValue(int value, int notify) { SetLine(QORUnicodeSt
 
 int QORDlgEditor::GetIntegerValue() const { return ParseNumber<int>(text_).value_or(0); }
 
-// The shortest text that reads back as the same double, whatever the process locale.
-void QORDlgEditor::SetFloatValue(double value, int notify) {
+// The shortest text that reads back as the same single-precision value, whatever the locale: a
+// float shown with double digits would print noise such as 10136.0302734375.
+void QORDlgEditor::SetFloatValue(float value, int notify) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   SetLine(QORUnicodeString(std::string(buffer, result.ptr)), -1, notify);
 }
 
-double QORDlgEditor::GetFloatValue() const { return ParseNumber<double>(text_).value_or(0.0); }
+float QORDlgEditor::GetFloatValue() const { return ParseNumber<float>(text_).value_or(0.0f); }
 
 // ---------------------------------------------------------------------------------------------
 // Buttons
