@@ -406,8 +406,9 @@ class QOR_EXPORT QORDlgMultiList : public QORDialog {
   void SetColumnVisibility(int position, int visibility);
   int GetColumnVisibility(int position) const;
 
-  // Mode QORDlgDataAdd with row -1 appends: the text fills the last row when this column's cell
-  // there was never set, otherwise a new last row is created (for every column); with an existing
+  // Mode QORDlgDataAdd with row -1 appends: at display position 0 it always starts a new last row
+  // (for every column); elsewhere the text fills the last row when this column's cell there was
+  // never set, otherwise it starts a new last row. With an existing
   // row it writes that cell, with a row past the end it appends. Mode QORDlgDataModify sets the
   // cell at an existing row. A cell holds the text and icon of its last write (no icon for the
   // text-only form).

@@ -123,9 +123,10 @@ void QORDlgMultiList::SetColumnItem(int position, const QORUnicodeString& text, 
   if (mode == QORDlgDataModify && !existingRow) return;
   if (mode != QORDlgDataModify && mode != QORDlgDataAdd) return;
   if (!existingRow) {
-    // Appending column by column builds one row: a column starts a new row only when it has
-    // already written into the last one.
-    if (rows_.empty() || ColumnAt(position)->cells.back().set) AddRow();
+    // A row is appended left to right: the leftmost column starts it, whichever column object
+    // reordering put there, and the others fill it; a column that already wrote the last row
+    // starts another.
+    if (rows_.empty() || position == 0 || ColumnAt(position)->cells.back().set) AddRow();
     row = GetLineCount() - 1;
   }
   ColumnAt(position)->cells[At(row)] = Cell{text, icon, true};

@@ -64,6 +64,16 @@ TEST_F(MultiListTest, AppendingColumnByColumnBuildsOneRowAtATime) {
   EXPECT_FALSE(list->IsCellEditable(8, 1));
 }
 
+TEST_F(MultiListTest, TheLeftmostColumnStartsARowWhicheverColumnReorderingPutThere) {
+  AppendMarkerRow();
+  const int swap[] = {1, 0};
+  list->ReorderColumns(swap, 2, 0);
+  AppendDataRow({"1", "2"});
+  ASSERT_EQ(list->GetLineCount(), 2) << "the marker row keeps its one cell";
+  EXPECT_EQ(Row(0, 2), "||");
+  EXPECT_EQ(Row(1, 2), "1|2|");
+}
+
 TEST_F(MultiListTest, ModifyWritesExistingCellsOnlyAndEachWriteReplacesTheIcon) {
   AppendMarkerRow();
   AppendDataRow({"1", "2"});

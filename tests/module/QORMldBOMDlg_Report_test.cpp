@@ -32,6 +32,21 @@ TEST_F(ReportTest, UnitPriceComesOnlyFromATenthValueAndWideEnoughWidthsApply) {
   EXPECT_EQ(List().GetRowEditable(3), 1);
 }
 
+// A profile named before the analysis lays out the table; the analysis resets it and shows its lines.
+TEST_F(ReportTest, LinesAfterAProfilesLayoutStartNewRowsAndOnlyUnitPriceIsEditable) {
+  Dlg().AddCol("Note", TRUE);
+  Dlg().MoveColumnTo(2, 0);
+  Dlg().MoveColumnTo(12, 3);
+  Dlg().InitReport();
+  AddRow({"1", "4", "PN-A"});
+  Dlg().AddBlankLine();
+  AddRow({"2", "1", "PN-B"});
+  ASSERT_EQ(Dlg().GetNumberOfLines(), 4);
+  EXPECT_EQ(Texts({Cell(0, 0), Cell(0, 1), Cell(0, 2), Cell(0, 3)}), Texts({"", "1", "", "2"}));
+  EXPECT_EQ(Texts({Cell(1, 1), Cell(2, 3)}), Texts({"4", "PN-B"}));
+  for (int p = 0; p < 61; ++p) EXPECT_EQ(List().GetColumnEditable(p), p == 9 ? 1 : 0) << p;
+}
+
 TEST_F(ReportTest, SearchInstanceNameLooksInStoredGroupsThenInCurrentGroups) {
   struct Case {
     const char* name;

@@ -509,7 +509,9 @@ void QORMldBOMDlg::SetUpTableColumns() {
   ListBOM->SetColumnTitles(titles);
   const int widths[] = {20, 10, 8, 10, 8, 6, 8};
   for (int i = 0; i < 7; ++i) ListBOM->SetColumnTextWidth(i + 2, widths[i]);
-  ListBOM->SetColumnEditable(DescUnitPrice - 1, 1);
+  // A reset keeps the column order a profile made, and editability travels with each column.
+  for (int position = 0; position < ColumnSlotCount; ++position)
+    ListBOM->SetColumnEditable(position, position == DescUnitPrice - 1 ? 1 : 0);
   for (int position = FixedColumnCount; position < ColumnSlotCount; ++position) {
     ListBOM->SetColumnVisibility(position, QORDlgHide);
     ListBOM->SetColumnTextWidth(position, SpareColumnWidth);
@@ -1101,10 +1103,12 @@ void QORMldBOMDlg::GetLineInfo(const int& row, const int& partIndex, QORListOfQO
     isBlank = TRUE;
     return;
   }
-  // Profile fields are never empty: the file format cannot hold an empty field.
+  // Empty cells, and a part that is no product, are written as a blank so the field keeps its place.
   auto orBlank = [](const QORUnicodeString& text) { return text.IsEmpty() ? QORUnicodeString(" ") : text; };
+  const bool isProduct = partIndex >= 1 && partIndex <= AssociatedParts.Size() &&
+                         static_cast<bool>(QORIProduct_var(AssociatedParts[partIndex]));
   fields.Append(number);
-  fields.Append(orBlank(PartInstanceName(partIndex)));
+  fields.Append(isProduct ? PartInstanceName(partIndex) : QORUnicodeString(" "));
   fields.Append(orBlank(DescriptorCell(DescUnitPrice, row)));
   for (int k = FixedColumnCount + 1; k <= NumberOfItems; ++k) fields.Append(orBlank(DescriptorCell(k, row)));
 }
