@@ -230,11 +230,23 @@ TEST_F(BomProfileTest, HeaderErrorsStopWithTheirMessageAndProtectTheFile) {
   }
 }
 
-TEST_F(BomProfileTest, AHiddenPositionUpTo1060IsAcceptedInAColumnDefinition) {
-  WriteFile(report_, std::string("HEADER;\r\nMOLD;0;R;0;1;1;\r\n") + FixedLine + "1060;Wide;1;;\r\n");
-  Read(report_, "");
-  EXPECT_TRUE(presenter_.messages.empty());
-  EXPECT_EQ(Texts(Access::ProfileColumnTitles(Command())), Strings{"Wide"});
+// Headers at the edge of the checks that still read without a message and keep the report file.
+TEST_F(BomProfileTest, EdgeHeadersAreAccepted) {
+  const std::string settings = "HEADER;\r\nMOLD;0;R;0;1;1;\r\n";
+  const std::vector<std::pair<std::string, std::vector<int>>> cases = {
+      {settings + FixedLine + "1060;Wide;1;;\r\n", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 1060}},
+      // Only equal codes are duplicates: a shown and a hidden column may name one position.
+      {settings + "0;1;2;3;4;5;6;7;8;9;1009;\r\nDATA;\r\n", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 1009}},
+  };
+  for (const auto& [content, positions] : cases) {
+    SCOPED_TRACE(content);
+    presenter_.messages.clear();
+    WriteFile(report_, content);
+    Read(report_, "");
+    EXPECT_TRUE(presenter_.messages.empty());
+    EXPECT_EQ(Integers(Access::ProfileColumnPositions(Command())), positions);
+    EXPECT_EQ(Dialog().GetReportFile().Utf8(), report_);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

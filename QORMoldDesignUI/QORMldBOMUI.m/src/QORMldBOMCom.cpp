@@ -1234,7 +1234,8 @@ QORBoolean QORMldBOMCom::ReadColumnDefinitionLine(const QORUnicodeString& line, 
   return TRUE;
 }
 
-// At the first section marker the header must be complete and its positions a permutation.
+// At the first section marker the header must be complete: no code twice, every position in the table.
+// Codes are compared as written, so a shown and a hidden column on one position pass.
 QORBoolean QORMldBOMCom::EndProfileHeader(int lineNumber) {
   if (lineNumber == 2 || lineNumber == 3) {
     ProfileWarning("ProfileHeaderError");
@@ -1243,15 +1244,15 @@ QORBoolean QORMldBOMCom::EndProfileHeader(int lineNumber) {
   }
   const int count = ProfileColumnPositions.Size();
   if (count == 0) return FALSE;
-  std::vector<bool> taken(static_cast<std::size_t>(count), false);
-  for (const int code : ProfileColumnPositions) {
+  for (int k = 1; k <= count; ++k) {
+    const int code = ProfileColumnPositions[k];
     const int position = PositionOfCode(code);
-    if (position < 0 || position >= count || taken[static_cast<std::size_t>(position)]) {
+    const bool repeated = ProfileColumnPositions.Locate(code) != k;
+    if (repeated || position < 0 || position >= count) {
       ProfileWarning("ProfileHeaderNumColError");
       Dialog->SetReportFile(QORUnicodeString());
       return FALSE;
     }
-    taken[static_cast<std::size_t>(position)] = true;
   }
   return TRUE;
 }
