@@ -1,5 +1,6 @@
-# Two commands for a newcomer: `make run` (the main job on the bundled sample mold) and `make test`.
-# Both install what is missing from Debian's packages first.
+# Two commands for a newcomer: `make run` (the BOM command in the browser, on the bundled sample
+# mold) and `make test`. Both install what is missing from Debian's packages first; `make report`
+# runs the batch form instead.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -9,9 +10,11 @@ JOBS       ?= 2
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 DEB_PACKAGES := g++ cmake ninja-build make pkg-config nlohmann-json3-dev libcli11-dev \
-                libgtest-dev libgmock-dev googletest libbenchmark-dev
+                libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
+# The browser tests: Debian's Chromium, driven by playwright-core from npm (no browser download).
+BROWSER_TESTS := tests/browser
 
-.PHONY: all deps build run test test-asan clean
+.PHONY: all deps browser-deps build run report test test-asan clean
 
 all: build
 
@@ -25,26 +28,42 @@ deps:
 	  $(SUDO) apt-get update -qq && $(SUDO) DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
 	fi
 
+# Node and npm may come from another source than Debian's packages; only a missing one is installed.
+browser-deps:
+	@$(MAKE) --no-print-directory deps DEB_PACKAGES=chromium
+	@command -v node >/dev/null && command -v npm >/dev/null || $(MAKE) --no-print-directory deps DEB_PACKAGES="nodejs npm"
+	@$(MAKE) --no-print-directory $(BROWSER_TESTS)/node_modules/.package-lock.json
+
+$(BROWSER_TESTS)/node_modules/.package-lock.json: $(BROWSER_TESTS)/package.json $(BROWSER_TESTS)/package-lock.json
+	cd $(BROWSER_TESTS) && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund
+
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The main job on the bundled sample: the table, a CSV report and a profile in $(RUN_DIR); then a
-# second run reads that profile back and, sorted by type, keeps every component's number.
+# The BOM command in the browser on the bundled sample, run from $(RUN_DIR) so that its file
+# choosers and the names typed into the dialog both land there. It prints the address to open and
+# serves until Ctrl-C.
 run: build
+	mkdir -p $(RUN_DIR)
+	cd $(RUN_DIR) && $(abspath $(BUILD))/app/moldbom ui
+
+# The batch form on the bundled sample: the table, a CSV report and a profile in $(RUN_DIR); then a
+# second run reads that profile back and, sorted by type, keeps every component's number.
+report: build
 	rm -rf $(RUN_DIR) && mkdir -p $(RUN_DIR)
 	$(BUILD)/app/moldbom report --profile $(RUN_DIR)/sample.bom --csv $(RUN_DIR)/sample.csv \
 	  --start 10 --increment 10 --yes
 	$(BUILD)/app/moldbom report --profile $(RUN_DIR)/sample.bom --csv $(RUN_DIR)/sample-sorted.csv \
 	  --keep --sort
 
-test: build
+test: build browser-deps
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-asan: deps
+test-asan: deps browser-deps
 	cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DMOLDBOM_SANITIZE=ON -DMOLDBOM_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)

@@ -1,0 +1,88 @@
+// The host thread of `moldbom ui`: it alone owns the session, the module and every host object.
+// The server's threads hand it user events and read back the snapshots it publishes.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "Expected.h"
+#include "JournalCapture.h"
+#include "SnapshotHub.h"
+#include "UiEvent.h"
+#include "UiPresenter.h"
+
+namespace moldbom {
+
+class HostSession;
+class UserEvents;
+
+struct UiHostOptions {
+  std::string moldPath;
+  // When set, the recorder reports capture and every accepted event is written there.
+  std::optional<std::string> capturePath;
+  std::string commandClass = "QORMldBOMCom";
+};
+
+class UiHost {
+ public:
+  explicit UiHost(UiHostOptions options);
+  // Stops the thread if it still runs.
+  ~UiHost();
+  UiHost(const UiHost&) = delete;
+  UiHost& operator=(const UiHost&) = delete;
+
+  // Starts the thread, which loads the module and the mold and starts the command as a user
+  // would; returns once that is done, with the reason when it failed.
+  [[nodiscard]] Outcome Start();
+
+  // Any thread: runs the event on the host thread and waits for its outcome. While a message box
+  // is open the event is refused, as the box's modality would.
+  [[nodiscard]] Outcome Perform(const UiEvent& event);
+  // Any thread: the person's answer to the open message box.
+  UiPresenter::AnswerResult Answer(long boxId, const std::string& answer);
+
+  SnapshotHub& Hub() { return hub_; }
+
+  // Any thread: the first step of a shutdown. Open and later message boxes are answered no at
+  // once and the page's streams end; events still run, so that waiting requests get an answer.
+  void BeginShutdown();
+  // Ends the thread; the running command is cancelled and the session released on it.
+  void Stop();
+
+ private:
+  struct Task {
+    UiEvent event;
+    std::promise<Outcome> outcome;
+  };
+
+  void Run(std::promise<Outcome>& started);
+  Outcome Initialise();
+  Outcome Execute(const UiEvent& event);
+  void Publish();
+  void OnBoxChanged();
+  std::optional<Task> NextTask();
+
+  UiHostOptions options_;
+  SnapshotHub hub_;
+  UiPresenter presenter_;
+  std::thread thread_;
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<Task> tasks_;
+  bool stopping_ = false;
+  bool running_ = false;
+
+  // Host thread only.
+  std::unique_ptr<HostSession> session_;
+  std::unique_ptr<UserEvents> events_;
+  std::optional<JournalCapture> capture_;
+};
+
+}  // namespace moldbom

@@ -1,0 +1,245 @@
+// JSON views of the host's widget model and product structure for the page.
+#include "UiSnapshot.h"
+
+#include <nlohmann/json.hpp>
+
+#include "HostSession.h"
+#include "QORCommandEngine.h"
+#include "QORDialogToolkit.h"
+#include "QOREditor.h"
+#include "QORFileBoxes.h"
+#include "QORMoldComponents.h"
+#include "QORProductStructure.h"
+
+namespace moldbom {
+namespace {
+
+using Json = nlohmann::json;
+
+bool HasStyle(const QORDialog& widget, int style) { return (widget.GetStyle() & style) == style; }
+
+// Host strings are UTF-8; a stray byte is replaced when the JSON is written, so that one bad name
+// cannot stop the page from updating.
+std::string Utf8(const QORUnicodeString& text) { return text.Utf8(); }
+
+std::string KindOf(const QORDialog& widget) {
+  if (dynamic_cast<const QORDlgDialog*>(&widget)) return "dialog";
+  if (dynamic_cast<const QORDlgFrame*>(&widget)) return "frame";
+  if (dynamic_cast<const QORDlgLabel*>(&widget)) return "label";
+  if (dynamic_cast<const QORDlgEditor*>(&widget)) return "editor";
+  if (dynamic_cast<const QORDlgPushButton*>(&widget)) return "push";
+  if (dynamic_cast<const QORDlgCheckButton*>(&widget)) return "check";
+  if (dynamic_cast<const QORDlgRadioButton*>(&widget)) return "radio";
+  if (dynamic_cast<const QORDlgCombo*>(&widget)) return "combo";
+  if (dynamic_cast<const QORDlgMultiList*>(&widget)) return "list";
+  return "widget";
+}
+
+Json Ids(const std::vector<QORDialog*>& widgets) {
+  Json ids = Json::array();
+  for (const QORDialog* widget : widgets) ids.push_back(widget ? widget->GetName() : "");
+  return ids;
+}
+
+Json FrameLayout(const QORDialog& widget) {
+  Json layout = Json::object();
+  if (const auto* frame = dynamic_cast<const QORDlgFrame*>(&widget)) {
+    layout["allSides"] = Ids(frame->GetAttachedToAllSides());
+    Json tabs = Json::array();
+    for (const QORDlgFrame::Attachment& a : frame->GetAttachments())
+      tabs.push_back({{"vertical", a.vertical}, {"tab", a.tab}, {"mode", a.mode}, {"child", a.child ? a.child->GetName() : ""}});
+    layout["tabs"] = tabs;
+    layout["orientation"] = frame->GetDefaultOrientation();
+  }
+  if (const auto* dialog = dynamic_cast<const QORDlgDialog*>(&widget)) {
+    layout["allSides"] = Ids(dialog->GetAttachedToAllSides());
+    layout["tabs"] = Json::array();
+    layout["orientation"] = dialog->GetDefaultOrientation();
+  }
+  return layout;
+}
+
+Json ListJson(const QORDlgMultiList& list) {
+  Json columns = Json::array();
+  for (int position = 0; position < list.GetColumnCount(); ++position)
+    columns.push_back({{"title", Utf8(list.GetColumnTitle(position))},
+                       {"width", list.GetColumnTextWidth(position)},
+                       {"visible", list.GetColumnVisibility(position) == QORDlgShow},
+                       {"editable", list.GetColumnEditable(position) != 0}});
+  Json rows = Json::array();
+  for (int row = 0; row < list.GetLineCount(); ++row) {
+    Json cells = Json::array();
+    Json icons = Json::object();
+    for (int position = 0; position < list.GetColumnCount(); ++position) {
+      if (list.GetColumnVisibility(position) != QORDlgShow) {
+        cells.push_back(nullptr);
+        continue;
+      }
+      QORUnicodeString text;
+      cells.push_back(list.GetColumnItem(position, text, row) == S_OK ? Utf8(text) : std::string());
+      if (const QORUnicodeString icon = list.GetCellIcon(position, row); !icon.IsEmpty())
+        icons[std::to_string(position)] = Utf8(icon);
+    }
+    rows.push_back({{"cells", cells}, {"icons", icons}, {"editable", list.GetRowEditable(row) != 0},
+                    {"selected", list.IsRowSelected(row)}});
+  }
+  return {{"columns", columns},
+          {"rows", rows},
+          {"selectedColumn", list.GetSelectedColumn()},
+          {"visibleLines", list.GetVisibleLineCount()},
+          {"visibleColumns", list.GetVisibleColumnCount()}};
+}
+
+void AddKindState(const QORDialog& widget, Json& json) {
+  if (const auto* editor = dynamic_cast<const QORDlgEditor*>(&widget)) {
+    json["text"] = Utf8(editor->GetLine());
+    json["readOnly"] = HasStyle(widget, QORDlgEdtReadOnly);
+    json["integer"] = HasStyle(widget, QORDlgEdtInteger);
+    json["real"] = HasStyle(widget, QORDlgEdtFloat);
+    json["textWidth"] = editor->GetVisibleTextWidth();
+  } else if (const auto* check = dynamic_cast<const QORDlgCheckButton*>(&widget)) {
+    json["checked"] = check->GetState() == QORDlgChecked;
+  } else if (const auto* radio = dynamic_cast<const QORDlgRadioButton*>(&widget)) {
+    json["checked"] = radio->GetState() == QORDlgChecked;
+  } else if (const auto* combo = dynamic_cast<const QORDlgCombo*>(&widget)) {
+    Json lines = Json::array();
+    for (int index = 0; index < combo->GetLineCount(); ++index) {
+      QORUnicodeString line;
+      combo->GetLine(line, index);
+      lines.push_back(Utf8(line));
+    }
+    json["lines"] = lines;
+    json["chosen"] = combo->GetSelect();
+    json["textWidth"] = combo->GetVisibleTextWidth();
+  } else if (dynamic_cast<const QORDlgPushButton*>(&widget)) {
+    json["repetitive"] = HasStyle(widget, QORDlgPushBRepetitive);
+  } else if (const auto* list = dynamic_cast<const QORDlgMultiList*>(&widget)) {
+    json["list"] = ListJson(*list);
+  } else if (const auto* dialog = dynamic_cast<const QORDlgDialog*>(&widget)) {
+    json["okEnabled"] = dialog->GetOKSensitivity() == QORDlgEnable;
+  }
+}
+
+Json WidgetJson(const QORDialog& widget) {
+  Json json = {{"id", widget.GetName()},
+               {"kind", KindOf(widget)},
+               {"style", widget.GetStyle()},
+               {"title", Utf8(widget.GetTitle())},
+               {"icon", Utf8(widget.GetIconName())},
+               {"visible", widget.GetVisibility() == QORDlgShow},
+               {"enabled", widget.GetSensitivity() == QORDlgEnable}};
+  if (const QORDialog::Grid& grid = widget.GetGridConstraints(); grid.set)
+    json["grid"] = {{"row", grid.row}, {"column", grid.column}, {"columnSpan", grid.columnSpan},
+                    {"rowSpan", grid.rowSpan}, {"justification", grid.justification}};
+  AddKindState(widget, json);
+  if (json["kind"] == "frame" || json["kind"] == "dialog") json["layout"] = FrameLayout(widget);
+  Json children = Json::array();
+  for (const QORDialog* child : widget.GetChildren())
+    if (child) children.push_back(WidgetJson(*child));
+  json["children"] = children;
+  return json;
+}
+
+Json BoxesJson() {
+  Json boxes = Json::array();
+  for (const QOROpenBoxInfo& box : QORFileBoxHost::OpenBoxes()) {
+    Json filters = Json::array();
+    for (const auto& [description, pattern] : box.filters)
+      filters.push_back({{"description", description}, {"pattern", pattern}});
+    boxes.push_back({{"name", box.name}, {"kind", box.kind}, {"title", box.title}, {"directory", box.directory},
+                     {"fileName", box.fileName}, {"filters", filters}});
+  }
+  return boxes;
+}
+
+Json HighlightedJson() {
+  Json paths = Json::array();
+  if (QORFrmEditor* editor = QORFrmEditor::GetCurrentEditor())
+    if (QORHSO* hso = editor->GetHSO())
+      for (const std::string& path : hso->RenderedPaths()) paths.push_back(path);
+  return paths;
+}
+
+Json ModalJson(const std::optional<ModalBox>& modal) {
+  if (!modal) return nullptr;
+  const QORMessageBox& box = modal->box;
+  return {{"id", modal->id},
+          {"kind", modal->kind == ModalBox::Kind::Warning ? "warning" : "confirmation"},
+          {"title", box.title},
+          {"text", box.text},
+          {"catalog", box.catalog},
+          {"titleKey", box.titleKey},
+          {"messageKey", box.messageKey},
+          {"params", box.params}};
+}
+
+Json CommandJson() {
+  const QORStateCommand* command = HostSession::RunningCommand();
+  if (!command) return nullptr;
+  return {{"name", command->GetName()}, {"state", QORCommandHost::CurrentStateName()}};
+}
+
+Json DialogJson() {
+  const QORDlgDialog* dialog = HostSession::CommandDialog();
+  if (!dialog || dialog->GetVisibility() != QORDlgShow) return nullptr;
+  return WidgetJson(*dialog);
+}
+
+// The kind a person sees in the tree: assemblies, plain parts, plates, or the tooling type of a
+// mold component (given by the component services on the instance's counterpart in its parent).
+std::pair<std::string, std::string> InstanceKind(const QORIProduct_var& instance) {
+  if (!QORPrdIsAProductFromQORPart(instance)) return {"assembly", ""};
+  if (const QORIMldPlate_var plate(instance); plate) return {"plate", ""};
+  const QORIProduct_var father = instance->GetFatherProduct();
+  const QORIProduct_var counterpart = father ? instance->FindInstance(father->GetReferenceProduct()) : nullptr;
+  QORIMldComponent* component = nullptr;
+  if (!counterpart || FAILED(QORMldServicesComponents::CastToQORIMldComponent(QORBaseUnknown_var(counterpart.Get()), component)))
+    return {"part", ""};
+  const QORIExtension_var extension(component);
+  QORRelease(component);
+  return {"component", extension ? Utf8(extension->GetTypeName()) : std::string()};
+}
+
+Json TreeNode(const QORIProduct_var& instance) {
+  QORUnicodeString name;
+  if (FAILED(instance->GetPrdInstanceName(name))) name = "?";
+  const auto [kind, type] = InstanceKind(instance);
+  return {{"name", Utf8(name)},
+          {"partNumber", Utf8(instance->GetPartNumber())},
+          {"path", QORMoldDocument::InstancePath(instance)},
+          {"kind", kind},
+          {"type", type},
+          {"children", Json::array()}};
+}
+
+}  // namespace
+
+std::string BuildStateJson(const SnapshotExtras& extras) {
+  const Json state = {{"command", CommandJson()},
+                      {"dialog", DialogJson()},
+                      {"boxes", BoxesJson()},
+                      {"highlighted", HighlightedJson()},
+                      {"modal", ModalJson(extras.modal)},
+                      {"checkFailures", extras.checkFailures}};
+  return state.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
+}
+
+std::string BuildTreeJson(const QORMoldDocument& document) {
+  Json root;
+  std::vector<Json*> ancestors;
+  document.Walk([&](const QORIProduct_var& instance, int depth) {
+    ancestors.resize(static_cast<std::size_t>(depth));
+    Json node = TreeNode(instance);
+    if (depth == 0) {
+      root = std::move(node);
+      ancestors.push_back(&root);
+      return;
+    }
+    Json& children = (*ancestors.back())["children"];
+    children.push_back(std::move(node));
+    ancestors.push_back(&children.back());
+  });
+  return root.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
+}
+
+}  // namespace moldbom

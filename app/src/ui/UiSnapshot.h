@@ -1,0 +1,27 @@
+// The state the page draws, read from the host on its own thread and written as JSON: the running
+// command, the dialog's widget model, the open file boxes, the highlighted set and any modal box.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "UiPresenter.h"
+
+class QORMoldDocument;
+
+namespace moldbom {
+
+struct SnapshotExtras {
+  std::optional<ModalBox> modal;
+  std::vector<std::string> checkFailures;
+};
+
+// Host thread only: reads the running command, its dialog and the host's boxes and editor.
+std::string BuildStateJson(const SnapshotExtras& extras);
+
+// Host thread only: the product tree of the mold, each instance with its name, part number,
+// instance path and kind (assembly, part, plate or a tooling type).
+std::string BuildTreeJson(const QORMoldDocument& document);
+
+}  // namespace moldbom

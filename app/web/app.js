@@ -1,0 +1,707 @@
+// The page of moldbom ui: draws the host's published state and posts what the person does as user events.
+'use strict';
+
+const COMMAND_CLASS = 'QORMldBOMCom';
+// Justification flags of grid children: which sides of its cell a widget is attached to, and
+// whether its column takes the spare width. (Rows keep their content's height: no frame on a grid
+// is stretched vertically, so a growing row would only make every row as tall as the tallest.)
+const JUSTIFY = { left: 0x02, right: 0x04, top: 0x08, bottom: 0x10, growColumn: 0x20 };
+const FRAME_BORDERED = 0x01;
+const DEFAULT_TEXT_WIDTH = 8;
+const ICON_GLYPHS = { I_MoveLeft: '◀', I_MoveRight: '▶', I_MoveUp: '▲' };
+const HOLD_DELAY_MS = 450;
+const HOLD_REPEAT_MS = 200;
+
+const page = {
+  state: null,
+  tree: null,
+  treeNodes: new Map(), // instance path -> tree item element
+  highlightedKey: '',
+  widgets: new Map(), // widget id -> { json, element, ... }
+  dialogSignature: '',
+  table: null, // the BOM table's drawing state
+  chooser: null, // the open file chooser's browsing state
+  modalId: 0,
+  eventQueue: Promise.resolve(),
+  version: 0, // of the last state drawn
+  versionWaiters: [],
+};
+
+const $ = (id) => document.getElementById(id);
+
+function element(tag, attributes = {}, children = []) {
+  const node = document.createElement(tag);
+  for (const [name, value] of Object.entries(attributes)) {
+    if (value === undefined || value === null || value === false) continue;
+    if (name === 'class') node.className = value;
+    else if (name === 'text') node.textContent = value;
+    else node.setAttribute(name, value === true ? '' : String(value));
+  }
+  for (const child of children) node.append(child);
+  return node;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Talking to the server
+// ---------------------------------------------------------------------------------------------
+
+function showStatus(text, refusal = false) {
+  const status = $('status');
+  status.textContent = text;
+  status.classList.toggle('refusal', refusal);
+}
+
+async function postJson(path, body) {
+  const response = await fetch(path, {
+    method: 'POST',
+    headers: { 'Content-Type': 'application/json' },
+    body: JSON.stringify(body),
+    credentials: 'same-origin',
+  });
+  let answer = {};
+  try { answer = await response.json(); } catch (_) { answer = { error: `the server answered ${response.status}` }; }
+  if (!response.ok) return { ok: false, why: answer.error || `the server answered ${response.status}` };
+  return answer;
+}
+
+// Resolves once a state at least as new as version has been drawn (the answer to an event and
+// the stream of states travel on different connections).
+function drawn(version) {
+  if (!version || page.version >= version) return Promise.resolve();
+  return new Promise((resolve) => {
+    page.versionWaiters.push({ version, resolve });
+    setTimeout(resolve, 3000);
+  });
+}
+
+// User events go one after the other, in the order the person made them, as a toolkit's event
+// queue would deliver them; an event waiting on a message box holds the ones behind it. Each
+// resolves once the page shows what the event did.
+function sendEvent(verb, ...args) {
+  const run = async () => {
+    const answer = await postJson('/api/event', { verb, args: args.map(String) }).catch((error) => ({ ok: false, why: String(error) }));
+    await drawn(answer.version);
+    if (answer.ok) showStatus('');
+    else showStatus(answer.why || 'refused', true);
+    return answer;
+  };
+  const result = page.eventQueue.then(run, run);
+  page.eventQueue = result.catch(() => {});
+  return result;
+}
+
+function connect() {
+  const source = new EventSource('/api/events');
+  source.addEventListener('open', () => { $('connection').textContent = ''; });
+  source.addEventListener('error', () => { $('connection').textContent = 'connection lost – retrying…'; });
+  source.addEventListener('state', (event) => render(JSON.parse(event.data), Number(event.lastEventId)));
+  source.addEventListener('busy', (event) => { $('busy').hidden = event.data !== 'true'; });
+}
+
+async function start() {
+  $('restart').addEventListener('click', () => sendEvent('start', COMMAND_CLASS));
+  setUpChooser();
+  const tree = await fetch('/api/tree', { credentials: 'same-origin' }).then((r) => r.json()).catch(() => null);
+  if (tree) drawTree(tree);
+  connect();
+}
+
+function render(state, version) {
+  page.state = state;
+  page.version = version;
+  document.body.dataset.version = String(version);
+  $('command-state').textContent = state.command ? `${state.command.name} · ${state.command.state}` : 'no command running';
+  drawDialog(state.dialog);
+  $('ended').hidden = Boolean(state.command);
+  markHighlighted(state.highlighted || []);
+  drawChooser(state.boxes || []);
+  drawModal(state.modal);
+  if (state.checkFailures && state.checkFailures.length) showStatus(`check failed: ${state.checkFailures.at(-1)}`, true);
+  const ready = page.versionWaiters.filter((w) => w.version <= version);
+  page.versionWaiters = page.versionWaiters.filter((w) => w.version > version);
+  for (const waiter of ready) waiter.resolve();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Product tree
+// ---------------------------------------------------------------------------------------------
+
+const TREE_ICONS = {
+  assembly: '<svg viewBox="0 0 16 16" class="tree-icon"><rect x="1.5" y="6" width="6" height="6" fill="#7aa7e8" stroke="#2a5597"/><rect x="8.5" y="6" width="6" height="6" fill="#7aa7e8" stroke="#2a5597"/><rect x="5" y="1.5" width="6" height="4.5" fill="#b7cff3" stroke="#2a5597"/></svg>',
+  part: '<svg viewBox="0 0 16 16" class="tree-icon"><path d="M8 1.5l6 3v7l-6 3-6-3v-7z" fill="#d9dee6" stroke="#59657a"/><path d="M2 4.5l6 3 6-3M8 7.5v7" fill="none" stroke="#59657a"/></svg>',
+  plate: '<svg viewBox="0 0 16 16" class="tree-icon"><rect x="1.5" y="5" width="13" height="6" rx="1" fill="#c9b48a" stroke="#6e5a33"/><circle cx="4" cy="8" r="1" fill="#6e5a33"/><circle cx="12" cy="8" r="1" fill="#6e5a33"/></svg>',
+  component: '<svg viewBox="0 0 16 16" class="tree-icon"><rect x="6.5" y="1.5" width="3" height="11" fill="#9ccfb1" stroke="#2d6a4f"/><rect x="4.5" y="11.5" width="7" height="3" fill="#9ccfb1" stroke="#2d6a4f"/></svg>',
+};
+
+function drawTree(root) {
+  page.tree = root;
+  const list = element('ul', { class: 'tree-list', role: 'group' });
+  list.append(treeItem(root, 0));
+  $('tree').replaceChildren(list);
+}
+
+function treeItem(node, depth) {
+  const hasChildren = node.children && node.children.length > 0;
+  const item = element('li', { class: 'tree-item' + (hasChildren && depth > 0 ? ' collapsed' : ''), role: 'treeitem', 'data-path': node.path });
+  const pickable = node.kind === 'assembly';
+  const row = element('div', { class: 'tree-node' + (pickable ? ' pickable' : ''), title: pickable ? 'Pick this assembly for the command' : undefined });
+  const toggle = element('span', { class: 'tree-toggle', text: hasChildren ? (depth > 0 ? '▸' : '▾') : '' });
+  if (hasChildren) toggle.addEventListener('click', () => setExpanded(item, item.classList.contains('collapsed')));
+  const icon = element('span', { 'aria-hidden': 'true' });
+  icon.innerHTML = TREE_ICONS[node.kind] || TREE_ICONS.part;
+  const name = element('span', { class: 'tree-name', text: node.name });
+  if (pickable) name.addEventListener('click', () => sendEvent('select', node.path));
+  row.append(toggle, icon.firstChild, name, element('span', { class: 'tree-part', text: node.partNumber }));
+  if (node.type) row.append(element('span', { class: 'tree-type', text: node.type }));
+  if (node.kind === 'plate') row.append(element('span', { class: 'tree-type', text: 'Plate' }));
+  item.append(row);
+  page.treeNodes.set(node.path, item);
+  if (hasChildren) {
+    const children = element('ul', { class: 'tree-list', role: 'group' });
+    for (const child of node.children) children.append(treeItem(child, depth + 1));
+    item.append(children);
+  }
+  return item;
+}
+
+function setExpanded(item, expanded) {
+  item.classList.toggle('collapsed', !expanded);
+  const toggle = item.querySelector(':scope > .tree-node > .tree-toggle');
+  if (toggle && toggle.textContent) toggle.textContent = expanded ? '▾' : '▸';
+}
+
+function markHighlighted(paths) {
+  const key = paths.join('\n');
+  if (key === page.highlightedKey) return;
+  page.highlightedKey = key;
+  for (const node of document.querySelectorAll('.tree-node.highlighted')) node.classList.remove('highlighted');
+  let first = null;
+  for (const path of paths) {
+    const item = page.treeNodes.get(path);
+    if (!item) continue;
+    item.querySelector(':scope > .tree-node').classList.add('highlighted');
+    for (let parent = item.parentElement.closest('.tree-item'); parent; parent = parent.parentElement.closest('.tree-item')) setExpanded(parent, true);
+    first = first || item;
+  }
+  if (first) first.querySelector(':scope > .tree-node').scrollIntoView({ block: 'nearest' });
+}
+
+// ---------------------------------------------------------------------------------------------
+// The dialog: built once from the widget tree, then updated in place from every snapshot
+// ---------------------------------------------------------------------------------------------
+
+function signature(widget) {
+  return widget.id + ':' + widget.kind + '(' + widget.children.map(signature).join(',') + ')';
+}
+
+function drawDialog(dialog) {
+  const host = $('dialog-host');
+  host.hidden = !dialog;
+  if (!dialog) {
+    host.replaceChildren();
+    page.widgets.clear();
+    page.dialogSignature = '';
+    page.table = null;
+    return;
+  }
+  const shape = signature(dialog);
+  if (shape !== page.dialogSignature) {
+    page.widgets.clear();
+    page.table = null;
+    host.replaceChildren(buildWidget(dialog));
+    page.dialogSignature = shape;
+  }
+  updateWidget(dialog, true, true);
+}
+
+function buildWidget(widget) {
+  const builders = { dialog: buildDialog, frame: buildFrame, label: buildLabel, editor: buildEditor, push: buildPush, check: buildToggle, radio: buildToggle, combo: buildCombo, list: buildList };
+  const built = (builders[widget.kind] || buildLabel)(widget);
+  built.classList.add('widget');
+  built.id = `w-${widget.id}`;
+  built.dataset.widget = widget.id;
+  page.widgets.set(widget.id, { element: built, json: widget });
+  return built;
+}
+
+function buildDialog(widget) {
+  const close = element('button', { class: 'close-x', type: 'button', title: 'Close the window', 'aria-label': 'Close the window', text: '×' });
+  close.addEventListener('click', () => sendEvent('close', 'window'));
+  const closeButton = element('button', { class: 'push', type: 'button', id: 'dialog-close', text: 'Close' });
+  closeButton.addEventListener('click', () => sendEvent('close', 'dialog'));
+  const body = element('div', { class: 'dialog-body' });
+  layOutChildren(body, widget);
+  return element('div', { class: 'dialog', role: 'dialog', 'aria-label': widget.title }, [
+    element('div', { class: 'dialog-title' }, [element('span', { class: 'dialog-caption', text: widget.title }), close]),
+    body,
+    element('div', { class: 'dialog-buttons' }, [closeButton]),
+  ]);
+}
+
+function buildFrame(widget) {
+  const frame = element('div', { class: 'frame' + (widget.style & FRAME_BORDERED ? ' bordered' : '') });
+  layOutChildren(frame, widget);
+  return frame;
+}
+
+// Children attached by tabulations stack from top to bottom in the order of their horizontal
+// tabulation; a child attached to all four sides takes the room left. Others sit on the grid.
+function layOutChildren(container, widget) {
+  const layout = widget.layout || { allSides: [], tabs: [] };
+  const attached = layout.allSides.length > 0 || layout.tabs.length > 0;
+  if (attached) layOutAttached(container, widget, layout);
+  else layOutGrid(container, widget);
+}
+
+function layOutAttached(container, widget, layout) {
+  container.classList.add('attached');
+  const firstTab = new Map();
+  for (const tab of layout.tabs) {
+    if (tab.vertical) continue;
+    firstTab.set(tab.child, Math.min(firstTab.has(tab.child) ? firstTab.get(tab.child) : Infinity, tab.tab));
+  }
+  let lastTab = -1;
+  const ordered = widget.children.map((child, index) => {
+    const fill = layout.allSides.includes(child.id);
+    if (firstTab.has(child.id)) lastTab = firstTab.get(child.id);
+    return { child, fill, key: firstTab.has(child.id) ? firstTab.get(child.id) : lastTab + 0.5, index };
+  });
+  ordered.sort((a, b) => a.key - b.key || a.index - b.index);
+  for (const { child, fill } of ordered) {
+    const built = buildWidget(child);
+    if (fill) built.classList.add('fill');
+    container.append(built);
+  }
+}
+
+function layOutGrid(container, widget) {
+  container.classList.add('grid');
+  const growColumns = new Set();
+  let columns = 0;
+  for (const child of widget.children) {
+    const built = buildWidget(child);
+    const grid = child.grid;
+    if (grid) {
+      built.style.gridRow = `${grid.row + 1} / span ${grid.rowSpan}`;
+      built.style.gridColumn = `${grid.column + 1} / span ${grid.columnSpan}`;
+      const j = grid.justification;
+      built.style.justifySelf = j & JUSTIFY.left && j & JUSTIFY.right ? 'stretch' : j & JUSTIFY.left ? 'start' : j & JUSTIFY.right ? 'end' : 'center';
+      built.style.alignSelf = j & JUSTIFY.top && j & JUSTIFY.bottom ? 'stretch' : j & JUSTIFY.top ? 'start' : j & JUSTIFY.bottom ? 'end' : 'center';
+      if (j & JUSTIFY.growColumn) growColumns.add(grid.column);
+      columns = Math.max(columns, grid.column + grid.columnSpan);
+    }
+    container.append(built);
+  }
+  if (columns) container.style.gridTemplateColumns = Array.from({ length: columns }, (_, i) => (growColumns.has(i) ? 'minmax(min-content, 1fr)' : 'auto')).join(' ');
+}
+
+function buildLabel(widget) {
+  return element('span', { class: 'label', text: widget.title });
+}
+
+function textWidth(width) {
+  return `calc(${width || DEFAULT_TEXT_WIDTH} * var(--unit))`;
+}
+
+function buildEditor(widget) {
+  const input = element('input', { class: 'editor' + (widget.readOnly ? ' read-only' : ''), type: 'text', autocomplete: 'off', spellcheck: 'false', 'aria-label': widget.id });
+  if (widget.readOnly) input.readOnly = true;
+  if (widget.integer || widget.real) input.inputMode = 'decimal';
+  if (widget.textWidth) input.style.width = textWidth(widget.textWidth);
+  // The modify notification goes when the person commits the text, not on every key.
+  const commit = () => {
+    const model = page.widgets.get(widget.id).json;
+    input.dataset.dirty = '';
+    if (model.readOnly || input.value === model.text) return;
+    input.dataset.pending = '1';
+    sendEvent('type', widget.id, input.value).then(() => {
+      input.dataset.pending = '';
+      updateEditor(input, page.widgets.get(widget.id).json, !input.disabled);
+    });
+  };
+  input.addEventListener('input', () => { input.dataset.dirty = '1'; });
+  input.addEventListener('keydown', (event) => {
+    if (event.key === 'Enter') { event.preventDefault(); commit(); }
+    if (event.key === 'Escape') { input.value = page.widgets.get(widget.id).json.text; input.dataset.dirty = ''; }
+  });
+  input.addEventListener('change', commit);
+  return input;
+}
+
+function buildPush(widget) {
+  const glyph = ICON_GLYPHS[widget.icon];
+  const button = element('button', { class: 'push', type: 'button', title: widget.title });
+  if (glyph) button.append(element('span', { class: 'glyph', 'aria-hidden': 'true', text: glyph }), ` ${widget.title}`);
+  else button.textContent = widget.title;
+  button.addEventListener('click', () => sendEvent('push', widget.id));
+  if (widget.repetitive) holdToRepeat(button, widget.id);
+  return button;
+}
+
+// A button that repeats while held down sends one repetitive notification per beat.
+function holdToRepeat(button, id) {
+  let timer = null;
+  const stop = () => { clearTimeout(timer); clearInterval(timer); timer = null; };
+  button.addEventListener('pointerdown', () => {
+    stop();
+    timer = setTimeout(() => { timer = setInterval(() => { if (!button.disabled) sendEvent('hold', id); else stop(); }, HOLD_REPEAT_MS); }, HOLD_DELAY_MS);
+  });
+  for (const type of ['pointerup', 'pointerleave', 'pointercancel']) button.addEventListener(type, stop);
+}
+
+function buildToggle(widget) {
+  const input = element('input', { type: widget.kind === 'radio' ? 'radio' : 'checkbox' });
+  const label = element('label', { class: 'toggle' }, [input, element('span', { text: widget.title })]);
+  input.addEventListener('click', (event) => {
+    // The state is the host's: it comes back in the next snapshot.
+    event.preventDefault();
+    const model = page.widgets.get(widget.id).json;
+    if (widget.kind === 'radio') { if (!model.checked) sendEvent('check', widget.id, 'on'); }
+    else sendEvent('check', widget.id, model.checked ? 'off' : 'on');
+  });
+  return label;
+}
+
+function buildCombo(widget) {
+  const select = element('select', { class: 'combo', 'aria-label': widget.id });
+  if (widget.textWidth) select.style.minWidth = textWidth(widget.textWidth);
+  select.addEventListener('change', () => {
+    const option = select.selectedOptions[0];
+    if (option) sendEvent('combo', widget.id, option.textContent);
+  });
+  return select;
+}
+
+function buildList(widget) {
+  const table = element('table', { class: 'list', role: 'grid', 'aria-label': widget.id });
+  const wrap = element('div', { class: 'list-wrap' }, [table]);
+  page.table = { id: widget.id, table, shape: '', rows: [], anchor: null, editing: null, pending: null };
+  return wrap;
+}
+
+function updateWidget(widget, ancestorsShown, ancestorsEnabled) {
+  const entry = page.widgets.get(widget.id);
+  if (!entry) return;
+  entry.json = widget;
+  const node = entry.element;
+  const shown = ancestorsShown && widget.visible;
+  const usable = shown && ancestorsEnabled && widget.enabled;
+  node.classList.toggle('hidden', !widget.visible);
+  node.classList.toggle('disabled', !usable);
+  switch (widget.kind) {
+    case 'editor': updateEditor(node, widget, usable); break;
+    case 'push': node.disabled = !usable; break;
+    case 'check':
+    case 'radio': {
+      const input = node.querySelector('input');
+      input.checked = widget.checked;
+      input.disabled = !usable;
+      break;
+    }
+    case 'combo': updateCombo(node, widget, usable); break;
+    case 'list': updateList(widget, usable); break;
+    case 'label': node.textContent = widget.title; break;
+    default: break;
+  }
+  for (const child of widget.children) updateWidget(child, shown, ancestorsEnabled && widget.enabled);
+}
+
+// How a real value that only shows (the total price) is written on screen is the page's choice:
+// two decimals, the exact value in the tooltip.
+function shownText(widget) {
+  if (!(widget.real && widget.readOnly) || widget.text === '' || !Number.isFinite(Number(widget.text))) return widget.text;
+  return Number(widget.text).toFixed(2);
+}
+
+function updateEditor(input, widget, usable) {
+  input.disabled = !usable;
+  const typing = (document.activeElement === input && input.dataset.dirty === '1') || input.dataset.pending === '1';
+  const text = shownText(widget);
+  if (!typing && input.value !== text) input.value = text;
+  input.title = widget.readOnly ? widget.text : '';
+}
+
+function updateCombo(select, widget, usable) {
+  select.disabled = !usable;
+  const current = Array.from(select.options, (o) => o.textContent).join('\n');
+  if (current !== widget.lines.join('\n')) select.replaceChildren(...widget.lines.map((line, i) => element('option', { value: String(i), text: line })));
+  select.value = widget.chosen >= 0 ? String(widget.chosen) : '';
+  if (widget.chosen < 0) select.selectedIndex = -1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The BOM table: shown columns in display order, the marker row, rows selected by click,
+// ctrl-click and shift-click, cells edited in place
+// ---------------------------------------------------------------------------------------------
+
+function updateList(widget, usable) {
+  const view = page.table;
+  if (!view) return;
+  view.json = widget.list;
+  view.usable = usable;
+  if (view.editing) return; // the table catches up once the edit ends
+  const list = widget.list;
+  const shown = list.columns.map((column, position) => ({ ...column, position })).filter((column) => column.visible);
+  const shape = shown.map((c) => `${c.position}:${c.title}:${c.width}:${c.editable}`).join('|') + `#${list.rows.length}`;
+  if (shape !== view.shape) {
+    buildTable(view, shown, list.rows.length);
+    view.shape = shape;
+  }
+  view.shown = shown;
+  view.table.classList.toggle('disabled', !usable);
+  // The dialog marks its selected column with an icon in the marker row; the header follows it.
+  const marked = list.rows.length ? list.rows[0].icons : {};
+  for (const th of view.headers) th.classList.toggle('selected-column', Boolean(marked[th.dataset.position]));
+  list.rows.forEach((row, r) => updateRow(view, row, r));
+}
+
+function buildTable(view, shown, rowCount) {
+  const colgroup = element('colgroup', {}, shown.map((c) => {
+    const col = element('col');
+    col.style.width = textWidth(c.width);
+    return col;
+  }));
+  view.headers = shown.map((column) => {
+    const th = element('th', { scope: 'col', 'data-position': column.position, title: column.title, text: column.title });
+    th.addEventListener('click', () => { if (view.usable) sendEvent('column', view.id, column.position); });
+    return th;
+  });
+  const head = element('thead', {}, [element('tr', {}, view.headers)]);
+  const body = element('tbody');
+  view.rows = [];
+  for (let r = 0; r < rowCount; r++) {
+    const tr = element('tr', { class: r === 0 ? 'marker' : 'row', 'data-row': r });
+    const cells = shown.map((column) => {
+      const td = element('td', { 'data-position': column.position });
+      if (r > 0) td.addEventListener('dblclick', () => editCell(view, r, column.position, td));
+      return td;
+    });
+    tr.append(...cells);
+    if (r > 0) tr.addEventListener('click', (event) => clickRow(view, r, event));
+    // The marker row stays under the titles while the rows scroll.
+    (r === 0 ? head : body).append(tr);
+    view.rows.push({ tr, cells });
+  }
+  view.table.replaceChildren(colgroup, head, body);
+}
+
+function updateRow(view, row, r) {
+  const drawn = view.rows[r];
+  if (!drawn) return;
+  drawn.tr.classList.toggle('selected', row.selected);
+  const blank = r > 0 && row.cells.every((cell) => cell === null || cell === '');
+  drawn.tr.classList.toggle('blank', blank);
+  view.shown.forEach((column, i) => {
+    const td = drawn.cells[i];
+    const icon = row.icons[String(column.position)];
+    const pending = view.pending && view.pending.r === r && view.pending.position === column.position;
+    const text = r === 0 ? (icon ? ICON_GLYPHS[icon] || icon : '') : pending ? view.pending.text : row.cells[column.position] || '';
+    if (td.textContent !== text) td.textContent = text;
+    td.title = r === 0 && icon ? icon : text;
+    td.classList.toggle('editable', r > 0 && column.editable && row.editable);
+  });
+}
+
+function redrawTable() {
+  if (page.state && page.state.dialog) updateWidget(page.state.dialog, true, true);
+}
+
+function selectedRows(view) {
+  return view.json.rows.map((row, r) => (row.selected ? r : -1)).filter((r) => r >= 0);
+}
+
+function clickRow(view, r, event) {
+  if (!view.usable || view.editing) return;
+  let rows;
+  const current = selectedRows(view);
+  if (event.shiftKey && view.anchor !== null) {
+    const [from, to] = [Math.min(view.anchor, r), Math.max(view.anchor, r)];
+    rows = Array.from({ length: to - from + 1 }, (_, i) => from + i);
+  } else if (event.ctrlKey || event.metaKey) {
+    rows = current.includes(r) ? current.filter((x) => x !== r) : [...current, r].sort((a, b) => a - b);
+    view.anchor = r;
+  } else {
+    rows = [r];
+    view.anchor = r;
+  }
+  if (rows.join(',') === current.join(',')) return;
+  sendEvent('rows', view.id, ...rows);
+}
+
+function editCell(view, r, position, td) {
+  const column = view.json.columns[position];
+  const row = view.json.rows[r];
+  if (!view.usable || !column || !column.editable || !row || !row.editable || view.editing) return;
+  const original = row.cells[position] || '';
+  const input = element('input', { type: 'text', 'aria-label': `${column.title}, row ${r}` });
+  input.value = original;
+  view.editing = { r, position };
+  td.classList.add('editing');
+  td.replaceChildren(input);
+  let done = false;
+  const finish = (commit) => {
+    if (done) return;
+    done = true;
+    const text = input.value;
+    view.editing = null;
+    td.classList.remove('editing');
+    td.textContent = commit ? text : original;
+    if (!commit) return redrawTable();
+    // The typed text stays in the cell until the state after the edit is drawn.
+    view.pending = { r, position, text };
+    sendEvent('cell', view.id, r, position, text).then(() => {
+      view.pending = null;
+      redrawTable();
+    });
+  };
+  input.addEventListener('keydown', (event) => {
+    if (event.key === 'Enter') { event.preventDefault(); finish(true); }
+    if (event.key === 'Escape') { event.preventDefault(); finish(false); }
+  });
+  input.addEventListener('blur', () => finish(input.value !== original));
+  input.focus();
+  input.select();
+}
+
+// ---------------------------------------------------------------------------------------------
+// File boxes: an in-page chooser browsing the workspace folder
+// ---------------------------------------------------------------------------------------------
+
+function setUpChooser() {
+  $('chooser-ok').addEventListener('click', acceptChooser);
+  $('chooser-cancel').addEventListener('click', () => { if (page.chooser) sendEvent('file', page.chooser.box.name, 'cancel'); });
+  $('chooser-name').addEventListener('keydown', (event) => { if (event.key === 'Enter') { event.preventDefault(); acceptChooser(); } });
+  $('chooser-filter').addEventListener('change', () => { if (page.chooser) { page.chooser.filter = Number($('chooser-filter').value); listFolder(page.chooser.folder); } });
+}
+
+function drawChooser(boxes) {
+  const box = boxes.length ? boxes[boxes.length - 1] : null;
+  const chooser = $('chooser');
+  if (!box) {
+    chooser.hidden = true;
+    page.chooser = null;
+    return;
+  }
+  const key = `${box.name}|${box.title}|${box.directory}|${box.fileName}`;
+  if (page.chooser && page.chooser.key === key) return;
+  page.chooser = { key, box, folder: '', filter: 0 };
+  chooser.hidden = false;
+  chooser.dataset.box = box.name;
+  chooser.querySelector('.chooser-title').textContent = box.title || box.name;
+  $('chooser-name').value = box.fileName || '';
+  const filters = box.filters.length ? box.filters : [{ description: 'All files', pattern: '*' }];
+  $('chooser-filter').replaceChildren(...filters.map((f, i) => element('option', { value: String(i), text: f.description || f.pattern })));
+  listFolder('');
+  $('chooser-name').focus();
+}
+
+function chooserPattern() {
+  const filters = page.chooser.box.filters;
+  const filter = filters[page.chooser.filter];
+  return filter ? filter.pattern : '*';
+}
+
+async function listFolder(folder) {
+  const chooser = page.chooser;
+  if (!chooser) return;
+  const query = new URLSearchParams({ folder });
+  const pattern = chooserPattern();
+  if (pattern && pattern !== '*') query.append('pattern', pattern);
+  const listing = await fetch(`/api/files?${query}`, { credentials: 'same-origin' }).then((r) => r.json()).catch((e) => ({ error: String(e) }));
+  if (page.chooser !== chooser) return;
+  const note = $('chooser').querySelector('.chooser-note');
+  if (listing.error) { note.textContent = listing.error; return; }
+  note.textContent = listing.truncated ? 'Only the first entries are shown.' : '';
+  chooser.folder = listing.folder;
+  drawChooserPath(listing.folder);
+  const items = listing.entries.map((entry) => {
+    const li = element('li', { class: entry.folder ? 'folder' : 'file', role: 'option', text: entry.name, 'data-name': entry.name });
+    if (entry.folder) li.addEventListener('click', () => listFolder(joinPath(listing.folder, entry.name)));
+    else {
+      li.addEventListener('click', () => {
+        $('chooser-name').value = entry.name;
+        for (const other of li.parentElement.children) other.classList.toggle('chosen', other === li);
+      });
+      li.addEventListener('dblclick', acceptChooser);
+    }
+    return li;
+  });
+  $('chooser').querySelector('.chooser-list').replaceChildren(...items);
+}
+
+function drawChooserPath(folder) {
+  const parts = folder ? folder.split('/') : [];
+  const crumbs = [element('button', { type: 'button', text: 'Workspace' })];
+  crumbs[0].addEventListener('click', () => listFolder(''));
+  parts.forEach((part, i) => {
+    const button = element('button', { type: 'button', text: part });
+    button.addEventListener('click', () => listFolder(parts.slice(0, i + 1).join('/')));
+    crumbs.push(document.createTextNode(' / '), button);
+  });
+  $('chooser').querySelector('.chooser-path').replaceChildren(...crumbs);
+}
+
+function joinPath(folder, name) {
+  return folder ? `${folder}/${name}` : name;
+}
+
+// A typed name without an extension takes the one of the chosen file type, as file boxes do.
+function withExtension(name) {
+  const match = /^\*(\.[A-Za-z0-9]+)$/.exec(chooserPattern());
+  const last = name.split('/').pop();
+  return match && !last.includes('.') ? name + match[1] : name;
+}
+
+async function acceptChooser() {
+  const chooser = page.chooser;
+  const name = $('chooser-name').value.trim();
+  if (!chooser) return;
+  if (!name) { $('chooser').querySelector('.chooser-note').textContent = 'Type or choose a file name.'; return; }
+  const answer = await sendEvent('file', chooser.box.name, 'ok', joinPath(chooser.folder, withExtension(name)));
+  if (!answer.ok) $('chooser').querySelector('.chooser-note').textContent = answer.why;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Message boxes: modal, answered before anything else can be done
+// ---------------------------------------------------------------------------------------------
+
+function drawModal(modal) {
+  const backdrop = $('modal-backdrop');
+  if (!modal) {
+    backdrop.hidden = true;
+    page.modalId = 0;
+    return;
+  }
+  if (page.modalId === modal.id) return;
+  page.modalId = modal.id;
+  $('modal-title').textContent = modal.title;
+  $('modal-text').textContent = modal.text;
+  $('modal').dataset.kind = modal.kind;
+  $('modal-icon').textContent = modal.kind === 'warning' ? '!' : '?';
+  $('modal-icon').className = modal.kind;
+  const answers = modal.kind === 'warning' ? [['ok', 'OK']] : [['yes', 'Yes'], ['no', 'No']];
+  const buttons = answers.map(([answer, text]) => {
+    const button = element('button', { type: 'button', id: `modal-${answer}`, text });
+    button.addEventListener('click', () => answerModal(modal.id, answer));
+    return button;
+  });
+  $('modal-buttons').replaceChildren(...buttons);
+  backdrop.hidden = false;
+  buttons[0].focus();
+}
+
+async function answerModal(id, answer) {
+  const result = await postJson('/api/answer', { id, answer }).catch((error) => ({ ok: false, why: String(error) }));
+  if (!result.ok) showStatus(result.why || 'the answer was not taken', true);
+}
+
+document.addEventListener('keydown', (event) => {
+  if ($('modal-backdrop').hidden || !page.modalId) return;
+  if (event.key === 'Escape') {
+    event.preventDefault();
+    const kind = $('modal').dataset.kind;
+    answerModal(page.modalId, kind === 'warning' ? 'ok' : 'no');
+  }
+});
+
+document.addEventListener('DOMContentLoaded', start);

@@ -1,0 +1,132 @@
+// Shared set-up of the browser tests: moldbom ui in a work folder, Debian's Chromium driven by
+// playwright-core, and reading the BOM table as the page draws it.
+import { spawn } from 'node:child_process';
+import { existsSync, mkdirSync, mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+
+export const MOLDBOM = process.env.MOLDBOM;
+export const CHROMIUM = process.env.MOLDBOM_CHROMIUM || '/usr/bin/chromium';
+export const ARTIFACTS = process.env.MOLDBOM_BROWSER_ARTIFACTS || path.join(tmpdir(), 'moldbom-browser');
+const STARTUP_MS = 20000;
+const STOP_MS = 10000;
+
+// Exit code CTest takes as "skipped" (run.mjs, when there is no Chromium at all).
+export const SKIPPED = 77;
+
+export function checkPrerequisites() {
+  if (!MOLDBOM || !existsSync(MOLDBOM)) {
+    console.error(`moldbom is not built (MOLDBOM=${MOLDBOM})`);
+    process.exit(1);
+  }
+  if (!existsSync(CHROMIUM)) {
+    console.error(`no Chromium at ${CHROMIUM}; \`make test\` installs Debian's chromium`);
+    process.exit(1);
+  }
+}
+
+export async function loadPlaywright() {
+  const require = createRequire(import.meta.url);
+  try {
+    return require('playwright-core');
+  } catch (error) {
+    console.error('playwright-core is not installed: run `npm ci` in tests/browser (make test does)');
+    process.exit(1);
+  }
+}
+
+export function freshFolder(name) {
+  const folder = mkdtempSync(path.join(tmpdir(), `moldbom-${name}-`));
+  return folder;
+}
+
+export function screenshotPath(name) {
+  mkdirSync(ARTIFACTS, { recursive: true });
+  return path.join(ARTIFACTS, name);
+}
+
+// Starts `moldbom ui` in folder (its workspace and current folder) and waits for its address.
+export async function startUi(folder, extraArgs = []) {
+  const child = spawn(MOLDBOM, ['ui', ...extraArgs], { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] });
+  let output = '';
+  let errors = '';
+  child.stderr.on('data', (data) => { errors += data; });
+  const url = await new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`moldbom ui did not start:\n${errors}`)), STARTUP_MS);
+    child.stdout.on('data', (data) => {
+      output += data;
+      const match = /open (http:\/\/\S+)/.exec(output);
+      if (match) { clearTimeout(timer); resolve(match[1]); }
+    });
+    child.on('exit', (code) => { clearTimeout(timer); reject(new Error(`moldbom ui exited with ${code}:\n${errors}`)); });
+  });
+  const origin = new URL(url).origin;
+  const stop = async () => {
+    if (child.exitCode !== null) return child.exitCode;
+    const exited = new Promise((resolve) => child.on('exit', (code) => resolve(code)));
+    child.kill('SIGTERM');
+    const timer = setTimeout(() => child.kill('SIGKILL'), STOP_MS);
+    const code = await exited;
+    clearTimeout(timer);
+    return code;
+  };
+  return { url, origin, port: Number(new URL(url).port), child, stop, errors: () => errors };
+}
+
+// A fresh profile every time, so nothing of an earlier run is remembered.
+export async function launchBrowser(playwright) {
+  const profile = freshFolder('chromium-profile');
+  const context = await playwright.chromium.launchPersistentContext(profile, {
+    executablePath: CHROMIUM,
+    headless: true,
+    viewport: { width: 1600, height: 950 },
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync'],
+  });
+  context.setDefaultTimeout(15000);
+  const close = async () => {
+    await context.close();
+    rmSync(profile, { recursive: true, force: true });
+  };
+  return { context, close };
+}
+
+// The BOM table as drawn: the header titles left to right and each row's cells (row 0 is the
+// marker row), with the display position of each shown column.
+export async function readTable(page) {
+  return page.evaluate(() => {
+    const table = document.querySelector('#w-ListBOM table');
+    if (!table) return { headers: [], positions: [], rows: [] };
+    const headers = Array.from(table.querySelectorAll('thead th'), (th) => th.textContent);
+    const positions = Array.from(table.querySelectorAll('thead th'), (th) => Number(th.dataset.position));
+    const rows = Array.from(table.querySelectorAll('tr[data-row]'), (tr) => ({
+      row: Number(tr.dataset.row),
+      selected: tr.classList.contains('selected'),
+      cells: Array.from(tr.querySelectorAll('td'), (td) => td.textContent),
+    }));
+    return { headers, positions, rows };
+  });
+}
+
+// The data row whose column titled `title` holds `text`.
+export async function findRow(page, title, text) {
+  const table = await readTable(page);
+  const column = table.headers.indexOf(title);
+  const found = table.rows.find((row) => row.row > 0 && row.cells[column] === text);
+  if (!found) throw new Error(`no row with ${title} = ${text}`);
+  return { row: found.row, table, cell: (name) => found.cells[table.headers.indexOf(name)], position: (name) => table.positions[table.headers.indexOf(name)] };
+}
+
+export function cellSelector(row, position) {
+  return `#w-ListBOM tr[data-row="${row}"] td[data-position="${position}"]`;
+}
+
+export async function waitForText(page, selector, expected) {
+  await page.waitForFunction(([s, e]) => {
+    const node = document.querySelector(s);
+    if (!node) return false;
+    const text = node.tagName === 'INPUT' ? node.value : node.textContent;
+    return text === e;
+  }, [selector, expected]);
+}
