@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "QOREditor.h"
@@ -14,13 +15,9 @@ namespace {
 
 // What the test command and dialog did, reset before each test.
 struct Trace {
-  int commandsDestroyed = 0;
-  int dialogsDestroyed = 0;
-  int boxAsked = 0;
-  int closed = 0;
+  int commandsDestroyed = 0, dialogsDestroyed = 0, boxAsked = 0, closed = 0, productsSelected = 0;
   std::vector<std::string> reports;  // "valued" or "re-armed": the agent's state as the action began
   std::vector<std::string> saved;
-  int productsSelected = 0;
   bool rearmReport = true;
   bool refuseActivation = false;
 };
@@ -29,15 +26,12 @@ Trace trace;
 class EngineTestDlg : public QORDlgDialog {
  public:
   EngineTestDlg() : QORDlgDialog(nullptr, "EngineTestDlg", 0), report(new QORDlgPushButton(this, "PushAnalyze")) {
-    AddAnalyseNotificationCB(this, GetDiaCLOSENotification(), Handler(&EngineTestDlg::OnClose), nullptr);
-    AddAnalyseNotificationCB(this, GetWindCloseNotification(), Handler(&EngineTestDlg::OnClose), nullptr);
+    for (QORNotification* close : {GetDiaCLOSENotification(), GetWindCloseNotification()})
+      AddAnalyseNotificationCB(this, close, static_cast<QORCommandMethod>(&EngineTestDlg::OnClose), nullptr);
   }
   ~EngineTestDlg() override { ++trace.dialogsDestroyed; }
   // Closing asks for the dialog's end; the command still reads it while its close action runs.
   void OnClose(QORCommand*, QORNotification*, QORCommandClientData) { RequestDelayedDestruction(); }
-  static QORCommandMethod Handler(void (EngineTestDlg::*method)(QORCommand*, QORNotification*, QORCommandClientData)) {
-    return static_cast<QORCommandMethod>(method);
-  }
   QORDlgPushButton* report;
 };
 
@@ -167,14 +161,13 @@ class CommandEngineTest : public ::testing::Test {
   void SetUp() override { trace = Trace{}; }
   void TearDown() override { QORCommandHost::Shutdown(); }
 
-  EngineTestCom* Start() {
-    const std::string error = QORCommandHost::StartCommand("EngineTestCom");
-    EXPECT_EQ(error, "");
+  static EngineTestCom* Start() {
+    EXPECT_EQ(QORCommandHost::StartCommand("EngineTestCom"), "");
     return dynamic_cast<EngineTestCom*>(QORCommandHost::RunningCommand());
   }
   // One user event: what the application's event layer does for a click.
-  static void Click(QORDialog* widget, QORNotification* notification) {
-    widget->Dispatch(notification);
+  static void ClickReport(EngineTestCom* command) {
+    command->dialog->report->Dispatch(command->dialog->report->GetPushBActivateNotification());
     QORCommandHost::EndOfUserEvent();
   }
   static void NameProfile(QORDlgDialog* dialog) {
@@ -197,14 +190,11 @@ TEST_F(CommandEngineTest, StartBuildsTheGraphAndShowsTheDialogOfItsCreator) {
 }
 
 TEST_F(CommandEngineTest, StartRefusesWhatCannotRun) {
-  struct Case {
-    const char* className;
-    const char* error;
-  };
-  for (const Case& c : {Case{"NoSuchCom", "no command class named NoSuchCom"},
-                        Case{"EngineNullCom", "could not create the command EngineNullCom"},
-                        Case{"EnginePlainCom", "EnginePlainCom is not a state command"}}) {
-    EXPECT_EQ(QORCommandHost::StartCommand(c.className), c.error);
+  for (const auto& [className, error] : std::vector<std::pair<std::string, std::string>>{
+           {"NoSuchCom", "no command class named NoSuchCom"},
+           {"EngineNullCom", "could not create the command EngineNullCom"},
+           {"EnginePlainCom", "EnginePlainCom is not a state command"}}) {
+    EXPECT_EQ(QORCommandHost::StartCommand(className), error);
     EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
   }
   Start();
@@ -213,12 +203,11 @@ TEST_F(CommandEngineTest, StartRefusesWhatCannotRun) {
 
 TEST_F(CommandEngineTest, ReportButtonShowsTheBoxAndCancelReturns) {
   EngineTestCom* command = Start();
-  Click(command->dialog->report, command->dialog->report->GetPushBActivateNotification());
+  ClickReport(command);
   EXPECT_EQ(QORCommandHost::CurrentStateName(), "Select Bom File");
   EXPECT_TRUE(BoxIsOpen());
-
   // The button stays valued while the box is up, so a second click asks nothing more.
-  Click(command->dialog->report, command->dialog->report->GetPushBActivateNotification());
+  ClickReport(command);
   EXPECT_EQ(trace.boxAsked, 1);
 
   EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", false, ""), "");
@@ -229,24 +218,19 @@ TEST_F(CommandEngineTest, ReportButtonShowsTheBoxAndCancelReturns) {
   EXPECT_TRUE(trace.saved.empty());
 
   // Back in the first state the button was re-armed: the box can be asked for again and saved.
-  Click(command->dialog->report, command->dialog->report->GetPushBActivateNotification());
+  ClickReport(command);
   EXPECT_EQ(trace.boxAsked, 2);
   EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", true, "out/bom.csv"), "");
   EXPECT_EQ(trace.saved, std::vector<std::string>{"out/bom.csv"});
   EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
 }
 
-TEST_F(CommandEngineTest, SecondOperandRunsOnlyWhenTheFirstHolds) {
+// Another agent's event must not run the report transition's second operand (showing the box).
+TEST_F(CommandEngineTest, AnAgentKeepsItsValueUntilItsActionRearmsIt) {
   EngineTestCom* command = Start();
   NameProfile(command->dialog);
   EXPECT_EQ(trace.boxAsked, 0);
   EXPECT_FALSE(BoxIsOpen());
-  EXPECT_EQ(trace.reports.size(), 1u);
-}
-
-TEST_F(CommandEngineTest, AnAgentKeepsItsValueUntilItsActionRearmsIt) {
-  EngineTestCom* command = Start();
-  NameProfile(command->dialog);
   NameProfile(command->dialog);
   EXPECT_EQ(trace.reports, (std::vector<std::string>{"valued", "valued"}));
 
@@ -259,59 +243,53 @@ TEST_F(CommandEngineTest, AnAgentKeepsItsValueUntilItsActionRearmsIt) {
 
 TEST_F(CommandEngineTest, SelectionValuesThePathAgentWithProductsOnly) {
   const auto document = QORMoldDocument::LoadText(
-      R"({"format": "moldbom-assembly", "version": 1, "root": "mold",
-          "products": {"mold": {"partNumber": "MOLD"}}})",
+      R"({"format": "moldbom-assembly", "version": 1, "root": "mold", "products": {"mold": {"partNumber": "M"}}})",
       "engine.json");
   ASSERT_TRUE(document.Ok()) << document.Error().Message();
   Start();
   QORListValQORBaseUnknown_var notAProduct;
   notAProduct.Append(QORBaseUnknown_var(new QORCommand("x")));
   notAProduct[1]->Release();
-  QORPathElement_var commandPath(new QORPathElement(notAProduct));
+  const QORPathElement_var commandPath(new QORPathElement(notAProduct));
   commandPath->Release();
   EXPECT_FALSE(QORCommandHost::Select(commandPath));
   EXPECT_TRUE(QORCommandHost::Select(document.Document().ContextPath()));
   EXPECT_EQ(trace.productsSelected, 1);
 }
 
-TEST_F(CommandEngineTest, EitherCloseEndsTheCommandAndDestroysEachObjectOnce) {
-  for (const bool windowClose : {false, true}) {
+// However a command ends, it and its dialogs (its own and the save box's) go once, at the end of the
+// event: a closing action or a cancelled command may still read the dialog until then.
+TEST_F(CommandEngineTest, EveryEndDestroysTheCommandAndItsDialogsOnce) {
+  enum class End { DialogClose, WindowClose, Cancel, RefusedActivation };
+  for (const End end : {End::DialogClose, End::WindowClose, End::Cancel, End::RefusedActivation}) {
+    SCOPED_TRACE(static_cast<int>(end));
     trace = Trace{};
+    trace.refuseActivation = end == End::RefusedActivation;
     const int commandsBefore = QORCommandHost::DestroyedStateCommandCount();
     const int dialogsBefore = QORCommandHost::DestroyedDialogCount();
-    EngineTestCom* command = Start();
-    EngineTestDlg* dialog = command->dialog;
-    dialog->Dispatch(windowClose ? dialog->GetWindCloseNotification() : dialog->GetDiaCLOSENotification());
-    EXPECT_EQ(dialog->GetVisibility(), QORDlgHide);
-    EXPECT_EQ(trace.dialogsDestroyed, 0) << "the closing action may still read the dialog";
-    EXPECT_EQ(trace.closed, 1);
-
-    QORCommandHost::EndOfUserEvent();
+    ASSERT_EQ(QORCommandHost::StartCommand("EngineTestCom"), "");
+    auto* command = dynamic_cast<EngineTestCom*>(QORCommandHost::RunningCommand());
+    if (end == End::DialogClose || end == End::WindowClose) {
+      EngineTestDlg* dialog = command->dialog;
+      dialog->Dispatch(end == End::WindowClose ? dialog->GetWindCloseNotification()
+                                               : dialog->GetDiaCLOSENotification());
+      EXPECT_EQ(dialog->GetVisibility(), QORDlgHide);
+      EXPECT_EQ(trace.dialogsDestroyed, 0) << "the closing action may still read the dialog";
+      EXPECT_EQ(trace.closed, 1);
+      QORCommandHost::EndOfUserEvent();
+    } else if (end == End::Cancel) {
+      command->dialog->RequestDelayedDestruction();
+      QORCommandHost::EndOfUserEvent();
+      EXPECT_EQ(trace.dialogsDestroyed, 0) << "the dialog waits for its command";
+      QORCommandHost::CancelRunningCommand();
+    }
     EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
     EXPECT_EQ(trace.commandsDestroyed, 1);
     EXPECT_EQ(trace.dialogsDestroyed, 1);
     EXPECT_EQ(QORCommandHost::DestroyedStateCommandCount() - commandsBefore, 1);
-    EXPECT_EQ(QORCommandHost::DestroyedDialogCount() - dialogsBefore, 2) << "the dialog and the save box's";
+    EXPECT_EQ(QORCommandHost::DestroyedDialogCount() - dialogsBefore, 2);
     EXPECT_EQ(QORFileBoxHost::LiveBoxCount(), 0);
   }
-}
-
-TEST_F(CommandEngineTest, CancelledCommandTakesItsDialogAlongOnce) {
-  EngineTestCom* command = Start();
-  command->dialog->RequestDelayedDestruction();
-  QORCommandHost::EndOfUserEvent();
-  EXPECT_EQ(trace.dialogsDestroyed, 0) << "the dialog waits for its command";
-  QORCommandHost::CancelRunningCommand();
-  EXPECT_EQ(trace.commandsDestroyed, 1);
-  EXPECT_EQ(trace.dialogsDestroyed, 1);
-}
-
-TEST_F(CommandEngineTest, CommandRefusingActivationEndsWithTheStartingEvent) {
-  trace.refuseActivation = true;
-  EXPECT_EQ(QORCommandHost::StartCommand("EngineTestCom"), "");
-  EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
-  EXPECT_EQ(trace.commandsDestroyed, 1);
-  EXPECT_EQ(trace.dialogsDestroyed, 1);
 }
 
 TEST_F(CommandEngineTest, EndOfEventReleasesAgentsCleanedObjectsAndTheBusyCursor) {

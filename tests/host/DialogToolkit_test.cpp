@@ -26,7 +26,7 @@ struct Heard {
 // unsubscribe another handler, to disturb a notification on its way.
 class Listener : public QORCommand {
  public:
-  Listener(std::string name, std::vector<Heard>* log) : QORCommand(name), name_(std::move(name)), log_(log) {}
+  Listener(const std::string& name, std::vector<Heard>* log) : QORCommand(name), name_(name), log_(log) {}
   void Hear(QORCommand* publisher, QORNotification*, QORCommandClientData data) {
     log_->push_back({publisher, data, name_, probe ? probe() : ""});
     if (unsubscribe) RemoveAnalyseNotificationCB(unsubscribe);
@@ -182,25 +182,20 @@ TEST_F(ToolkitTest, ParentsOwnTheirChildrenAndListThemInCreationOrder) {
   EXPECT_EQ(destroyedLabels, 2);
 }
 
-TEST_F(ToolkitTest, TopLevelDialogLivesUnderTheMainWindowHiddenUntilShown) {
-  auto* dialog = new QORDlgDialog(nullptr, "Dlg", 0);
-  auto* button = new QORDlgPushButton(dialog, "Push");
-  EXPECT_EQ(dialog->GetParent(), QORApplicationFrame::GetFrame()->GetMainWindow());
-  EXPECT_EQ(dialog->GetFather(), dialog->GetParent()) << "no command created it";
-  EXPECT_EQ(button->GetDialog(), dialog);
-  EXPECT_EQ(dialog->GetVisibility(), QORDlgHide);
-}
-
-TEST_F(ToolkitTest, UsableOnlyWhenShownAndEnabledUpToTheDialog) {
+TEST_F(ToolkitTest, TopLevelDialogIsHiddenUntilShownAndUsableOnlyWhenShownAndEnabledUpToIt) {
   auto* dialog = new QORDlgDialog(nullptr, "Dlg", 0);
   auto* frame = new QORDlgFrame(dialog, "Frame");
   auto* button = new QORDlgPushButton(frame, "Push");
+  EXPECT_EQ(dialog->GetFather(), dialog->GetParent()) << "no command created it";
+  EXPECT_EQ(button->GetDialog(), dialog);
+  EXPECT_EQ(dialog->GetVisibility(), QORDlgHide);
+  EXPECT_FALSE(button->IsUsable());
   dialog->SetVisibility(QORDlgShow);
   dialog->GetParent()->SetSensitivity(QORDlgDisable);  // the main window above never counts
   EXPECT_TRUE(button->IsUsable());
   struct Case {
     QORDialog* widget;
-    bool visibility;
+    bool visibility;  // else sensitivity
     int value;
   };
   for (const Case& c : {Case{dialog, true, QORDlgHide}, Case{frame, false, QORDlgDisable},
@@ -238,68 +233,12 @@ TEST_F(ToolkitTest, DelayedDestructionHidesAtOnceAndDestroysOnceAfterTheEvent) {
   EXPECT_EQ(std::find(windows.begin(), windows.end(), dialog), windows.end());
 }
 
-// A command like the BOM command: it builds its dialog in its constructor and hears what the
-// dialog sends up.
-class ToolkitTestCommand : public QORStateCommand {
- public:
-  static inline ToolkitTestCommand* last = nullptr;
-  static inline int actions = 0;
-  ToolkitTestCommand() : QORStateCommand("ToolkitTestCommand"), dialog(new QORDlgDialog(nullptr, "TestDlg", 0)) {
-    last = this;
-  }
-  ~ToolkitTestCommand() override {
-    dialog->RequestDelayedDestruction();
-    QORCommandDeletion(agent);
-  }
-  void BuildGraph() override {
-    agent = new QORDialogAgent("Named");
-    agent->AcceptOnNotify(nullptr, QORMldFileOpenOKNotif::ClassName());
-    QORDialogState* initial = GetInitialState("InitialState");
-    initial->AddDialogAgent(agent);
-    AddTransition(initial, initial, IsOutputSetCondition(agent),
-                  Action(static_cast<QORActionMethod>(&ToolkitTestCommand::Act)));
-  }
-  QORBoolean Act(void*) {
-    ++actions;
-    agent->InitializeAcquisition();
-    return TRUE;
-  }
-  QORDlgDialog* dialog;
-  QORDialogAgent* agent = nullptr;
-};
-
-QORBaseUnknown* CreateToolkitTestCommand(QORString*) { return new ToolkitTestCommand(); }
-QORFillDictionary registerToolkitTestCommand("ToolkitTestCommand", &CreateToolkitTestCommand);
-
-TEST_F(ToolkitTest, DialogSendsToItsCommandAndOutlivesItsRequestUntilThatCommandEnds) {
-  ToolkitTestCommand::actions = 0;
-  ASSERT_EQ(QORCommandHost::StartCommand("ToolkitTestCommand"), "");
-  QORDlgDialog* dialog = ToolkitTestCommand::last->dialog;
-  EXPECT_EQ(dialog->GetFather(), ToolkitTestCommand::last);
-
-  auto* notification = new QORMldFileOpenOKNotif();
-  dialog->SendNotification(dialog->GetFather(), notification);
-  QORCleaner::DeleteOnTransactionEnd(notification);
-  EXPECT_EQ(ToolkitTestCommand::actions, 1);
-
-  new CountedLabel(dialog, "Label");
-  dialog->RequestDelayedDestruction();
-  QORCommandHost::EndOfUserEvent();
-  EXPECT_EQ(destroyedLabels, 0) << "destroyed while its command still runs";
-  QORCommandHost::CancelRunningCommand();
-  EXPECT_EQ(destroyedLabels, 1);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Input widgets
 // ---------------------------------------------------------------------------------------------
 TEST_F(ToolkitTest, EditorNumbersAreReadFromItsTextAndWrittenShortest) {
   auto* editor = new QORDlgEditor(root, "Edit", QORDlgEdtInteger);
-  struct Case {
-    const char* text;
-    int integer;
-    float real;
-  };
+  struct Case { const char* text; int integer; float real; };
   for (const Case& c : {Case{" -5 ", -5, -5.0f}, Case{"+3", 3, 3.0f}, Case{"2.5", 0, 2.5f}, Case{"1e3", 0, 1000.0f},
                         Case{"12abc", 0, 0.0f}, Case{"", 0, 0.0f}, Case{"99999999999", 0, 99999999999.0f}}) {
     editor->SetLine(c.text);

@@ -32,11 +32,7 @@ TEST(CatalogParseTest, ReadsKeysTextsAndEscapes) {
   EXPECT_EQ(parsed.Value().Entries(), expected);
 }
 
-struct BadCatalog {
-  const char* content;
-  int line;
-  const char* problem;
-};
+struct BadCatalog { const char* content; int line; const char* problem; };
 
 class CatalogParseErrorTest : public ::testing::TestWithParam<BadCatalog> {};
 
@@ -63,11 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCatalog{"A = \"x\"\n\n# c\nA = \"y\"", 4, "already defined on line 1"},
                       BadCatalog{"A = \"ok\"\r\nB = \"\xC3\"", 2, "not valid UTF-8"}));
 
-struct Substitution {
-  const char* text;
-  std::vector<QORUnicodeString> params;
-  const char* expected;
-};
+struct Substitution { const char* text; std::vector<QORUnicodeString> params; const char* expected; };
 
 class ParameterTest : public ::testing::TestWithParam<Substitution> {};
 
@@ -233,16 +225,35 @@ TEST_F(CatalogTest, WithoutAPresenterAllGoesToStandardErrorAndTheAnswerIsNo) {
   EXPECT_THAT(err, HasSubstr("x != 0 (file:12)"));
 }
 
-// The catalogs of the source tree, found through the built-in directory.
-class ShippedCatalogTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ::unsetenv("MOLDBOM_RESOURCES");
-    QORSetResourceDirectory("");
-    QORForgetCatalogs();
-  }
-  static void ExpectKeys(const char* name, QORCatalogKind kind,
-                         const std::vector<std::string>& keys) {
+// The catalogs of the source tree, found through the built-in directory: a key missing there shows
+// the user its bare name instead of a text.
+TEST(ShippedCatalogTest, EveryKeyTheModuleUsesHasAText) {
+  ::unsetenv("MOLDBOM_RESOURCES");
+  QORSetResourceDirectory("");
+  QORForgetCatalogs();
+  // Messages given a path, a line or a field number show it.
+  const std::vector<std::string> withParameter = {
+      "ProfileReadOnlyError", "ProfileExistError",   "ProfileRefExistError", "ProfileWriteOnlyError",
+      "ProfileInvalidFix2",   "ProfileInvalidAdded", "ProfileInvalidAdded2", "ProfileInvalidAdded3",
+      "ProfileInvalidAdded4"};
+  const struct { const char* catalog; QORCatalogKind kind; std::vector<std::string> keys; } catalogs[] = {
+      {"QORMldBOMCom", QORCatalogKind::Messages,
+       {"ProfileTitle", "CsvTitle", "ProfileTitle2", "ProfileIdentical", "ProfileOpenError", "ProfileEmpty",
+        "ProfileHeaderError", "ProfileHeaderNumColError", "ProfileInvalidSortType", "ProfileInvalidKeep",
+        "ProfileInvalidNbrMode", "ProfileInvalidFix", "ProfileWriteError", "ProfileDirError",
+        "ProfileChangeNbrMode", "CsvOpenError", "CsvWriteError", "SourceUnknown", "SourceMade", "SourceBought",
+        "ComputeDateTitle", "ProjectTitle", "OwnerTitle"}},
+      {"QORMldBOMCom", QORCatalogKind::Messages, withParameter},
+      {"QORMldBOMDlg", QORCatalogKind::Messages,
+       {"TitleNUMBER", "TitleQUANTITY", "TitlePARTNUMBER", "TitleREFERENCE", "TitleMOLDREFERENCE",
+        "TitleSUPPLIER", "TitleMATERIAL", "TitleSOURCE", "TitleHEATTREAT", "TitleUNITPRICE", "TitlePRICE",
+        "TitleProfileSelection", "TitleRefProfileSelection", "TitleProfileDescription"}},
+      {"QORMldBOMDlg", QORCatalogKind::Resources,
+       {"QORMldBOMDlg", "LbProdSel", "CheckSort", "PushFileOpen", "PushOpenRefProf", "LbMode", "RadioInteger",
+        "RadioLetter", "LbIntStart", "LbIntIncr", "LbExisting", "RadioKeep", "RadioReplace", "CheckEditable",
+        "PushAdd", "PushAddUser", "PushRename", "PushDelete", "PushHide", "PushDisplay", "PushAnalyze",
+        "LbTotalPrice", "PushLeft", "PushRight"}}};
+  for (const auto& [name, kind, keys] : catalogs) {
     const auto catalog = QORLoadCatalog(name, kind);
     ASSERT_TRUE(catalog) << catalog.Error().Describe();
     for (const std::string& key : keys) {
@@ -250,41 +261,11 @@ class ShippedCatalogTest : public ::testing::Test {
       EXPECT_TRUE(text && !text->empty()) << name << " lacks " << key;
     }
   }
-};
-
-TEST_F(ShippedCatalogTest, TheCommandCatalogHasEveryKey) {
-  // clang-format off
-  ExpectKeys("QORMldBOMCom", QORCatalogKind::Messages,
-             {"ProfileTitle", "CsvTitle", "ProfileTitle2", "ProfileIdentical", "ProfileOpenError",
-              "ProfileEmpty", "ProfileHeaderError", "ProfileHeaderNumColError",
-              "ProfileInvalidSortType", "ProfileInvalidKeep", "ProfileInvalidNbrMode",
-              "ProfileInvalidFix", "ProfileWriteError", "ProfileDirError", "ProfileChangeNbrMode",
-              "CsvOpenError", "CsvWriteError", "SourceUnknown", "SourceMade", "SourceBought",
-              "ComputeDateTitle", "ProjectTitle", "OwnerTitle"});
-  // clang-format on
-  // Messages given a path, a line or a field number show it.
-  for (const char* key : {"ProfileReadOnlyError", "ProfileExistError", "ProfileRefExistError",
-                          "ProfileWriteOnlyError", "ProfileInvalidFix2", "ProfileInvalidAdded",
-                          "ProfileInvalidAdded2", "ProfileInvalidAdded3", "ProfileInvalidAdded4"}) {
+  for (const std::string& key : withParameter) {
     const QORUnicodeString param[] = {"<P>"};
-    EXPECT_THAT(QORTlgErrorServices::BuildMessage("QORMldBOMCom", key, param, 1).Utf8(),
-                HasSubstr("<P>"))
+    EXPECT_THAT(QORTlgErrorServices::BuildMessage("QORMldBOMCom", key.c_str(), param, 1).Utf8(), HasSubstr("<P>"))
         << key;
   }
-}
-
-TEST_F(ShippedCatalogTest, TheDialogCatalogsHaveEveryKey) {
-  ExpectKeys("QORMldBOMDlg", QORCatalogKind::Messages,
-             {"TitleNUMBER", "TitleQUANTITY", "TitlePARTNUMBER", "TitleREFERENCE",
-              "TitleMOLDREFERENCE", "TitleSUPPLIER", "TitleMATERIAL", "TitleSOURCE",
-              "TitleHEATTREAT", "TitleUNITPRICE", "TitlePRICE", "TitleProfileSelection",
-              "TitleRefProfileSelection", "TitleProfileDescription"});
-  ExpectKeys("QORMldBOMDlg", QORCatalogKind::Resources,
-             {"QORMldBOMDlg", "LbProdSel",    "CheckSort",    "PushFileOpen",  "PushOpenRefProf",
-              "LbMode",       "RadioInteger", "RadioLetter",  "LbIntStart",    "LbIntIncr",
-              "LbExisting",   "RadioKeep",    "RadioReplace", "CheckEditable", "PushAdd",
-              "PushAddUser",  "PushRename",   "PushDelete",   "PushHide",      "PushDisplay",
-              "PushAnalyze",  "LbTotalPrice", "PushLeft",     "PushRight"});
 }
 
 }  // namespace

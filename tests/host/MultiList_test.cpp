@@ -126,11 +126,7 @@ TEST_F(MultiListTest, ReorderIgnoresAnythingButAPermutation) {
   const int negative[] = {-1, 0, 1};
   std::vector<int> tooMany(kColumns + 1);
   for (int i = 0; i <= kColumns; ++i) tooMany[static_cast<std::size_t>(i)] = kColumns - i;
-  struct Case {
-    const char* name;
-    const int* permutation;
-    int count;
-  };
+  struct Case { const char* name; const int* permutation; int count; };
   for (const Case& c : {Case{"duplicate", duplicate, 3}, Case{"out of range", outOfRange, 3},
                         Case{"negative", negative, 3}, Case{"more than the columns", tooMany.data(), kColumns + 1},
                         Case{"null", nullptr, 3}, Case{"negative count", duplicate, -1}}) {

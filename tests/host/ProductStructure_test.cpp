@@ -100,48 +100,41 @@ class ProductStructure : public testing::Test {
   long baseline_ = 0;
 };
 
-TEST_F(ProductStructure, ChildrenListHoldsEveryLevelDepthFirstInFileOrder) {
+TEST_F(ProductStructure, ChildrenListHoldsEveryLevelDepthFirstInFileOrderFilteredByInterface) {
   const std::vector<std::string> expected = {
-      "M-1/Plate",  "M-1/Unit.1", "M-1/Unit.1/Pin.1", "M-1/Unit.1/Sub", "M-1/Unit.1/Sub/Pin.9",
-      "M-1/Pin.1",  "M-1/Unit.2", "M-1/Unit.2/Pin.1", "M-1/Unit.2/Sub", "M-1/Unit.2/Sub/Pin.9",
-      "M-1/Bare",   "M-1/Spacer"};
+      "M-1/Plate", "M-1/Unit.1", "M-1/Unit.1/Pin.1", "M-1/Unit.1/Sub", "M-1/Unit.1/Sub/Pin.9", "M-1/Pin.1",
+      "M-1/Unit.2", "M-1/Unit.2/Pin.1", "M-1/Unit.2/Sub", "M-1/Unit.2/Sub/Pin.9", "M-1/Bare", "M-1/Spacer"};
   EXPECT_EQ(InstancePaths(*ChildrenOf(document_->Root())), expected);
   EXPECT_EQ(InstancePaths(*ChildrenOf(At("M-1/Unit.2"))),
             (std::vector<std::string>{"M-1/Unit.2/Pin.1", "M-1/Unit.2/Sub", "M-1/Unit.2/Sub/Pin.9"}));
   EXPECT_TRUE(ChildrenOf(At("M-1/Pin.1"))->Size() == 0);
-}
-
-TEST_F(ProductStructure, ChildrenListKeepsOnlyInstancesOfferingTheInterface) {
   EXPECT_EQ(InstancePaths(*ChildrenOf(document_->Root(), "QORIMldPlate")),
             (std::vector<std::string>{"M-1/Plate", "M-1/Spacer"}));
   EXPECT_EQ(document_->Root()->GetChildren("QORNoSuchInterface"), nullptr);
 }
 
-TEST_F(ProductStructure, SubAssemblyUsedTwiceGivesDistinctOccurrencesOfOneProduct) {
+// A sub-assembly used twice gives distinct occurrences of one product; all instances of a product are
+// the occurrences of the children list, and of a reference product only with a current document.
+TEST_F(ProductStructure, AllInstancesOfAProductAreItsOccurrencesInTheChildrenList) {
   const QORIProduct_var first = At("M-1/Unit.1/Sub/Pin.9");
   const QORIProduct_var second = At("M-1/Unit.2/Sub/Pin.9");
   EXPECT_FALSE(first == second);
   EXPECT_TRUE(first->GetReferenceProduct() == second->GetReferenceProduct());
   EXPECT_TRUE(first->GetFatherProduct() == At("M-1/Unit.1/Sub"));
-}
 
-TEST_F(ProductStructure, AllInstancesOfAProductAreTheOccurrencesOfTheChildrenList) {
   QORListValQORBaseUnknown_var instances;
   ASSERT_EQ(QORTlgServicesProduct::GetAllInstanceFromProduct(At("M-1/Pin.1"), instances), S_OK);
-  EXPECT_EQ(InstancePaths(instances),
-            (std::vector<std::string>{"M-1/Unit.1/Pin.1", "M-1/Unit.1/Sub/Pin.9", "M-1/Pin.1", "M-1/Unit.2/Pin.1",
-                                      "M-1/Unit.2/Sub/Pin.9"}));
+  EXPECT_EQ(InstancePaths(instances), (std::vector<std::string>{"M-1/Unit.1/Pin.1", "M-1/Unit.1/Sub/Pin.9", "M-1/Pin.1",
+                                                                "M-1/Unit.2/Pin.1", "M-1/Unit.2/Sub/Pin.9"}));
   const auto children = ChildrenOf(document_->Root());
   for (const QORBaseUnknown_var& instance : instances) EXPECT_GT(children->Locate(instance), 0);
-}
 
-TEST_F(ProductStructure, AllInstancesOfAReferenceProductNeedTheCurrentDocument) {
   const QORIProduct_var pin = document_->FindReferenceProduct("pin");
-  QORListValQORBaseUnknown_var instances;
-  EXPECT_LT(QORTlgServicesProduct::GetAllInstanceFromProduct(pin, instances), 0);
+  QORListValQORBaseUnknown_var ofReference;
+  EXPECT_LT(QORTlgServicesProduct::GetAllInstanceFromProduct(pin, ofReference), 0);
   QORMoldDocument::SetCurrent(document_.get());
-  ASSERT_EQ(QORTlgServicesProduct::GetAllInstanceFromProduct(pin, instances), S_OK);
-  EXPECT_EQ(instances.Size(), 5);
+  ASSERT_EQ(QORTlgServicesProduct::GetAllInstanceFromProduct(pin, ofReference), S_OK);
+  EXPECT_EQ(ofReference.Size(), 5);
 }
 
 TEST_F(ProductStructure, CounterpartIsTheDeclaredInstanceSharedByAllItsOccurrences) {
@@ -167,75 +160,54 @@ TEST_F(ProductStructure, CounterpartIsTheDeclaredInstanceSharedByAllItsOccurrenc
   EXPECT_EQ(component, nullptr);
 }
 
-TEST_F(ProductStructure, PlatesAndComponentsOfferTheirInterfaces) {
-  EXPECT_TRUE(QORIMldPlate_var(At("M-1/Plate")));
-  EXPECT_EQ(QORIExtension_var(At("M-1/Plate"))->GetTypeName(), "Plate");
-  EXPECT_TRUE(QORIMldPlate_var(At("M-1/Spacer")));
-  EXPECT_FALSE(QORIExtension_var(At("M-1/Spacer")));
-  EXPECT_FALSE(QORIMldPlate_var(At("M-1/Pin.1")));
-  EXPECT_TRUE(QORIMldComponent_var(At("M-1/Pin.1")));
-  EXPECT_FALSE(QORIMldComponent_var(At("M-1/Bare")));
+// What the analysis asks of each kind of instance: plate (with the extension's type), component, part.
+std::string KindOf(const QORIProduct_var& product) {
+  std::string kind = QORIMldPlate_var(product) ? "plate " : "";
+  if (const QORIExtension_var extension(product); extension) kind += extension->GetTypeName().Utf8() + " ";
+  if (QORIMldComponent_var(product)) kind += "component ";
+  return kind + (QORPrdIsAProductFromQORPart(product) ? "part" : "assembly");
 }
 
-TEST_F(ProductStructure, PartsAreTheProductsWithoutInstances) {
-  EXPECT_TRUE(QORPrdIsAProductFromQORPart(At("M-1/Pin.1")));
+TEST_F(ProductStructure, PlatesComponentsAndPartsOfferTheirInterfaces) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"M-1/Plate", "plate Plate part"},          {"M-1/Spacer", "plate part"}, {"M-1/Bare", "part"},
+      {"M-1/Pin.1", "EjectorPin component part"}, {"M-1/Unit.1", "assembly"},  {"M-1", "assembly"}};
+  for (const auto& [path, kind] : cases) EXPECT_EQ(KindOf(At(path)), kind) << path;
   EXPECT_TRUE(QORPrdIsAProductFromQORPart(document_->FindReferenceProduct("pin")));
-  EXPECT_FALSE(QORPrdIsAProductFromQORPart(At("M-1/Unit.1")));
-  EXPECT_FALSE(QORPrdIsAProductFromQORPart(document_->Root()));
   EXPECT_FALSE(QORPrdIsAProductFromQORPart(nullptr));
 }
 
-struct PropertiesCase {
-  const char* path;
-  bool hasProperties;
-  HRESULT bomRead;
-  bool inBOM;
-  const char* reference;  // null: the read fails
-  const char* supplier;   // null: the read fails
-  int source;             // -1: the read fails
-};
-
-TEST_F(ProductStructure, PropertiesAreAbsentPresentOrOverriddenPerInstance) {
-  const PropertiesCase cases[] = {
-      {"M-1/Unit.1", false, E_FAIL, false, nullptr, nullptr, -1},
-      {"M-1/Unit.2", true, S_OK, false, nullptr, nullptr, -1},
-      {"M-1/Plate", true, E_FAIL, false, nullptr, nullptr, -1},
-      {"M-1/Pin.1", true, S_OK, true, "EP 4", nullptr, 2},
-      {"M-1/Unit.1/Sub/Pin.9", true, S_OK, true, "EP 4", "Other", 2},
-      {"M-1/Bare", false, E_FAIL, false, nullptr, nullptr, -1},
-  };
-  for (const PropertiesCase& c : cases) {
-    SCOPED_TRACE(c.path);
-    const QORIPrdProperties_var properties(At(c.path));
-    ASSERT_EQ(static_cast<bool>(properties), c.hasProperties);
-    if (!properties) continue;
-    QORBoolean inBOM = 2;
-    EXPECT_EQ(properties->GetBOMFlag(inBOM) == S_OK, c.bomRead == S_OK);
-    if (c.bomRead == S_OK) {
-      EXPECT_EQ(inBOM != 0, c.inBOM);
-    }
-    QORUnicodeString text;
-    EXPECT_EQ(SUCCEEDED(properties->GetReference(text)), c.reference != nullptr);
-    if (c.reference) {
-      EXPECT_EQ(text, c.reference);
-    }
-    EXPECT_EQ(SUCCEEDED(properties->GetSupplier(text)), c.supplier != nullptr);
-    if (c.supplier) {
-      EXPECT_EQ(text, c.supplier);
-    }
-    int source = -1;
-    EXPECT_EQ(SUCCEEDED(properties->GetSource(source)), c.source >= 0);
-    if (c.source >= 0) {
-      EXPECT_EQ(source, c.source);
-    }
-  }
+// The product properties as the analysis reads them: BOM flag, reference, supplier and source,
+// each "-" when its read fails; "none" without properties.
+std::string PropertiesOf(const QORIProduct_var& product) {
+  const QORIPrdProperties_var properties(product);
+  if (!properties) return "none";
+  QORBoolean inBOM = 2;
+  QORUnicodeString reference, supplier;
+  int source = -1;
+  const bool bomRead = properties->GetBOMFlag(inBOM) == S_OK;
+  const bool referenceRead = SUCCEEDED(properties->GetReference(reference));
+  const bool supplierRead = SUCCEEDED(properties->GetSupplier(supplier));
+  const bool sourceRead = SUCCEEDED(properties->GetSource(source));
+  return std::string(bomRead ? (inBOM ? "in" : "out") : "-") + "|" + (referenceRead ? reference.Utf8() : "-") + "|" +
+         (supplierRead ? supplier.Utf8() : "-") + "|" + (sourceRead ? std::to_string(source) : "-");
 }
 
+TEST_F(ProductStructure, PropertiesAreAbsentPresentOrOverriddenPerInstance) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"M-1/Unit.1", "none"},           {"M-1/Unit.2", "out|-|-|-"},
+      {"M-1/Plate", "-|-|-|-"},         {"M-1/Pin.1", "in|EP 4|-|2"},
+      {"M-1/Unit.1/Sub/Pin.9", "in|EP 4|Other|2"}, {"M-1/Bare", "none"}};
+  for (const auto& [path, properties] : cases) EXPECT_EQ(PropertiesOf(At(path)), properties) << path;
+}
+
+// A product with user properties but without product properties keeps them out of reach; the
+// publisher of user properties is made only on request.
 TEST_F(ProductStructure, UserPropertiesAreReachedThroughTheReferenceProductsProperties) {
   const QORIPrdProperties_var plateProperties(At("M-1/Plate")->GetReferenceProduct());
   ASSERT_TRUE(plateProperties);
   QORIParmPublisher* publisher = nullptr;
-  ASSERT_EQ(plateProperties->GetUserPropertiesPublisher(publisher, 0), S_OK);
+  ASSERT_EQ(plateProperties->GetUserPropertiesPublisher(publisher, /*create=*/0), S_OK);
   ASSERT_NE(publisher, nullptr);
   const QORICkeParm_var material = ParameterNamed(publisher, "Material");
   ASSERT_TRUE(material);
@@ -244,14 +216,9 @@ TEST_F(ProductStructure, UserPropertiesAreReachedThroughTheReferenceProductsProp
   EXPECT_TRUE(QORBaseUnknown::IsSameObject(father, publisher));
   QORRelease(father);
   QORRelease(publisher);
-
-  // A product with user properties but without product properties keeps them out of reach.
   EXPECT_FALSE(QORIPrdProperties_var(At("M-1/Bare")->GetReferenceProduct()));
-}
 
-TEST_F(ProductStructure, UserPropertiesPublisherIsCreatedOnlyOnRequest) {
   const QORIPrdProperties_var pin(At("M-1/Pin.1")->GetReferenceProduct());
-  QORIParmPublisher* publisher = nullptr;
   ASSERT_EQ(pin->GetUserPropertiesPublisher(publisher, /*create=*/0), S_OK);
   EXPECT_EQ(publisher, nullptr);
   ASSERT_EQ(pin->GetUserPropertiesPublisher(publisher, /*create=*/1), S_OK);
@@ -263,15 +230,8 @@ TEST_F(ProductStructure, UserPropertiesPublisherIsCreatedOnlyOnRequest) {
   QORRelease(publisher);
 }
 
-struct ParameterCase {
-  const char* name;
-  const char* relativeName;
-  QORIType_var (*type)();
-  const char* text;
-};
-
 TEST_F(ProductStructure, ParametersHaveTypesTextsAndNamesRelativeToTheirPublisher) {
-  const ParameterCase cases[] = {
+  const struct { const char *name, *relativeName; QORIType_var (*type)(); const char* text; } cases[] = {
       {"Body\\RefMold", "RefMold", &QORParmDictionary::StringType, "A"},
       {"UnitPrice", "UnitPrice", &QORParmDictionary::RealType, "12.5"},
       {"Weight", "Weight", &QORParmDictionary::RealType, "100"},
@@ -282,7 +242,7 @@ TEST_F(ProductStructure, ParametersHaveTypesTextsAndNamesRelativeToTheirPublishe
   const QORIParmPublisher_var plate(At("M-1/Plate")->GetReferenceProduct());
   ASSERT_TRUE(plate);
   ASSERT_EQ(ParametersOf(plate.Get()).size(), std::size(cases));
-  for (const ParameterCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QORICkeParm_var parameter = ParameterNamed(plate.Get(), c.name);
     ASSERT_TRUE(parameter);
@@ -303,11 +263,7 @@ TEST_F(ProductStructure, ParametersHaveTypesTextsAndNamesRelativeToTheirPublishe
 TEST_F(ProductStructure, ValuatingARealKeepsEachParametersType) {
   const QORIParmPublisher_var plate(At("M-1/Plate")->GetReferenceProduct());
   const QORIParmPublisher_var pin(At("M-1/Pin.1")->GetReferenceProduct());
-  const struct {
-    QORICkeParm_var parameter;
-    double value;
-    const char* text;
-  } cases[] = {
+  const struct { QORICkeParm_var parameter; double value; const char* text; } cases[] = {
       {ParameterNamed(plate.Get(), "UnitPrice"), 99.5, "99.5"},
       {ParameterNamed(pin.Get(), "UnitPrice"), 100, "100"},
       {ParameterNamed(plate.Get(), "Holes"), 2.6, "3"},
@@ -321,7 +277,8 @@ TEST_F(ProductStructure, ValuatingARealKeepsEachParametersType) {
   }
 }
 
-TEST_F(ProductStructure, RootIsNamedAfterItsPartNumber) {
+// The root is named after its part number, every other instance after its name.
+TEST_F(ProductStructure, InstancePathsLeadBackToTheirOccurrences) {
   const QORIProduct_var root = document_->Root();
   QORUnicodeString name;
   ASSERT_EQ(root->GetPrdInstanceName(name), S_OK);
@@ -329,9 +286,6 @@ TEST_F(ProductStructure, RootIsNamedAfterItsPartNumber) {
   EXPECT_EQ(QORIAlias_var(root)->GetAlias(), "M-1");
   EXPECT_FALSE(root->GetFatherProduct());
   EXPECT_EQ(QORIAlias_var(At("M-1/Unit.2/Sub"))->GetAlias(), "Sub");
-}
-
-TEST_F(ProductStructure, InstancePathsLeadBackToTheirOccurrences) {
   int visited = 0;
   document_->Walk([&](const QORIProduct_var& instance, int depth) {
     ++visited;
@@ -340,9 +294,7 @@ TEST_F(ProductStructure, InstancePathsLeadBackToTheirOccurrences) {
     EXPECT_EQ(static_cast<int>(std::count(path.begin(), path.end(), '/')), depth) << path;
   });
   EXPECT_EQ(visited, 13);
-  EXPECT_FALSE(document_->FindByPath("M-1/Unit.3"));
-  EXPECT_FALSE(document_->FindByPath("M-1/Unit.1/"));
-  EXPECT_FALSE(document_->FindByPath("X-1/Unit.1"));
+  for (const char* missing : {"M-1/Unit.3", "M-1/Unit.1/", "X-1/Unit.1"}) EXPECT_FALSE(document_->FindByPath(missing));
 }
 
 TEST_F(ProductStructure, PathElementRunsFromTheRootAndExtendsTheEditorsContext) {
@@ -406,29 +358,21 @@ TEST_F(ProductStructure, ObjectsHeldPastTheirDocumentStayUsableAndAreFreedWhenRe
   // TearDown checks that nothing is left.
 }
 
-struct ToolingTypeCase {
-  const QORUnicodeString* constant;
-  const char* text;
-};
-
+// Mold files and the type column name tooling types by these texts.
 TEST(ToolingTypes, EachTextIsTheConstantsNameWithoutStr) {
-  const ToolingTypeCase cases[] = {
-      {&strAnglePin, "AnglePin"},       {&strBaffle, "Baffle"},
-      {&strBushing, "Bushing"},         {&strCapScrew, "CapScrew"},
-      {&strCorePin, "CorePin"},         {&strCountScrew, "CountScrew"},
-      {&strDowelPin, "DowelPin"},       {&strEjector, "Ejector"},
-      {&strEjectorPin, "EjectorPin"},   {&strEjectorSleeve, "EjectorSleeve"},
-      {&strEyeBolt, "EyeBolt"},         {&strFlatEjector, "FlatEjector"},
-      {&strInsert, "Insert"},           {&strKnockOut, "KnockOut"},
-      {&strLeaderPin, "LeaderPin"},     {&strLocatingRing, "LocatingRing"},
-      {&strLockScrew, "LockScrew"},     {&strORing, "ORing"},
-      {&strPlug, "Plug"},               {&strRetainer, "Retainer"},
-      {&strSleeve, "Sleeve"},           {&strSlider, "Slider"},
-      {&strSpring, "Spring"},           {&strSprueBushing, "SprueBushing"},
-      {&strSpruePuller, "SpruePuller"}, {&strStopPin, "StopPin"},
-      {&strSupportPillar, "SupportPillar"}, {&strUserComponent, "UserComponent"},
-  };
-  for (const ToolingTypeCase& c : cases) EXPECT_EQ(*c.constant, c.text);
+#define QOR_TOOLING_TYPE(name) std::pair<const QORUnicodeString*, const char*>(&str##name, #name)
+  for (const auto& [constant, text] :
+       {QOR_TOOLING_TYPE(AnglePin), QOR_TOOLING_TYPE(Baffle), QOR_TOOLING_TYPE(Bushing), QOR_TOOLING_TYPE(CapScrew),
+        QOR_TOOLING_TYPE(CorePin), QOR_TOOLING_TYPE(CountScrew), QOR_TOOLING_TYPE(DowelPin), QOR_TOOLING_TYPE(Ejector),
+        QOR_TOOLING_TYPE(EjectorPin), QOR_TOOLING_TYPE(EjectorSleeve), QOR_TOOLING_TYPE(EyeBolt),
+        QOR_TOOLING_TYPE(FlatEjector), QOR_TOOLING_TYPE(Insert), QOR_TOOLING_TYPE(KnockOut),
+        QOR_TOOLING_TYPE(LeaderPin), QOR_TOOLING_TYPE(LocatingRing), QOR_TOOLING_TYPE(LockScrew),
+        QOR_TOOLING_TYPE(ORing), QOR_TOOLING_TYPE(Plug), QOR_TOOLING_TYPE(Retainer), QOR_TOOLING_TYPE(Sleeve),
+        QOR_TOOLING_TYPE(Slider), QOR_TOOLING_TYPE(Spring), QOR_TOOLING_TYPE(SprueBushing),
+        QOR_TOOLING_TYPE(SpruePuller), QOR_TOOLING_TYPE(StopPin), QOR_TOOLING_TYPE(SupportPillar),
+        QOR_TOOLING_TYPE(UserComponent)})
+    EXPECT_EQ(*constant, text);
+#undef QOR_TOOLING_TYPE
 }
 
 }  // namespace

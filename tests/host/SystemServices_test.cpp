@@ -142,11 +142,7 @@ TEST_F(FileServicesTest, DeleteAndRealPathNeedAnExistingFile) {
   EXPECT_TRUE(real.IsEmpty());
 }
 
-struct TokenCase {
-  const char* text;
-  const char* separators;
-  std::vector<std::string> tokens;
-};
+struct TokenCase { const char* text; const char* separators; std::vector<std::string> tokens; };
 
 class TokenizerTest : public ::testing::TestWithParam<TokenCase> {};
 

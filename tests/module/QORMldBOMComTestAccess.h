@@ -7,16 +7,8 @@ class QORMldBOMComTestAccess {
  public:
   static QORListOfQORUnicodeString& LineTypes(QORMldBOMCom& command) { return command.LineTypes; }
   static QORListOfQORUnicodeString& LineIndexes(QORMldBOMCom& command) { return command.LineIndexes; }
-  static QORListOfQORUnicodeString& LineQuantities(QORMldBOMCom& command) { return command.LineQuantities; }
   static QORListOfQORUnicodeString& LinePartNumbers(QORMldBOMCom& command) { return command.LinePartNumbers; }
-  static QORListOfQORUnicodeString& LineReferences(QORMldBOMCom& command) { return command.LineReferences; }
-  static QORListOfQORUnicodeString& LineMoldReferences(QORMldBOMCom& command) { return command.LineMoldReferences; }
-  static QORListOfQORUnicodeString& LineSuppliers(QORMldBOMCom& command) { return command.LineSuppliers; }
-  static QORListOfQORUnicodeString& LineMaterials(QORMldBOMCom& command) { return command.LineMaterials; }
-  static QORListOfQORUnicodeString& LineSources(QORMldBOMCom& command) { return command.LineSources; }
-  static QORListOfQORUnicodeString& LineHeatTreats(QORMldBOMCom& command) { return command.LineHeatTreats; }
   static QORListOfQORUnicodeString& LineInstanceNames(QORMldBOMCom& command) { return command.LineInstanceNames; }
-  static QORListOfQORUnicodeString& LineUnitPrices(QORMldBOMCom& command) { return command.LineUnitPrices; }
   static QORListOfInt& LineWidths(QORMldBOMCom& command) { return command.LineWidths; }
   static QORListOfQORUnicodeString& InstanceGroups(QORMldBOMCom& command) { return command.InstanceGroups; }
   static QORIProduct_var& AnalysedProduct(QORMldBOMCom& command) { return command.AnalysedProduct; }

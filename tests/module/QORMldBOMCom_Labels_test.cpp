@@ -1,7 +1,7 @@
 // Letter labels of the BOM numbering: index to label, label to index, and the successor rule.
-#include "QORMldBOMComFixture.h"
+#include "QORMldBOMFixture.h"
 
-namespace comtest {
+namespace bomtest {
 namespace {
 
 class BomLabelTest : public BomCommandTest {
@@ -50,27 +50,21 @@ TEST_F(BomLabelTest, EveryGeneratedLabelReadsBackToAnIndexGivingTheSameLabel) {
   }
 }
 
-TEST_F(BomLabelTest, SuccessorsFromAFreshCounterSkipIOQAndX) {
-  std::vector<std::string> labels;
+// From a fresh counter the rule skips I, O, Q and X; it passes over the twin index of J, P, R and Y.
+TEST_F(BomLabelTest, SuccessorsSkipIOQXAndTheTwinIndexOfJPRAndY) {
+  Strings labels;
   for (const auto& [label, counter] : Successors(-1, 25)) labels.push_back(label);
-  const std::vector<std::string> expected = {"A", "B", "C", "D", "E", "F", "G", "H", "J",  "K",  "L",  "M", "N",
-                                             "P", "R", "S", "T", "U", "V", "W", "Y", "Z", "AA", "BB", "CC"};
-  EXPECT_EQ(labels, expected);
-}
-
-TEST_F(BomLabelTest, SuccessorPassesOverTheTwinIndexOfJPRAndY) {
-  struct Case {
-    int counter;
-    std::vector<std::pair<std::string, int>> expected;
-  };
-  const std::vector<Case> cases = {
+  EXPECT_EQ(labels, (Strings{"A", "B", "C", "D", "E", "F", "G", "H", "J", "K", "L", "M", "N", "P", "R", "S", "T", "U",
+                             "V", "W", "Y", "Z", "AA", "BB", "CC"}));
+  const std::vector<std::pair<int, std::vector<std::pair<std::string, int>>>> cases = {
       {7, {{"J", 9}, {"K", 10}}},
       {13, {{"P", 15}, {"R", 17}, {"S", 18}}},
       {22, {{"Y", 24}, {"Z", 25}, {"AA", 26}}},
       {33, {{"JJ", 35}, {"KK", 36}}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Successors(c.counter, static_cast<int>(c.expected.size())), c.expected);
+  for (const auto& [counter, expected] : cases)
+    EXPECT_EQ(Successors(counter, static_cast<int>(expected.size())), expected) << "from " << counter;
 }
 
 }  // namespace
-}  // namespace comtest
+}  // namespace bomtest

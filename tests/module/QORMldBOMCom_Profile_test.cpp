@@ -1,5 +1,5 @@
 // Profiles of the BOM command: the exact bytes written at close, reading them back, and every refusal.
-#include "QORMldBOMComFixture.h"
+#include "QORMldBOMFixture.h"
 
 #include <sys/stat.h>
 
@@ -8,16 +8,12 @@
 
 #include "QORDialogToolkit.h"
 
-namespace comtest {
+namespace bomtest {
 namespace {
 
 using Access = QORMldBOMComTestAccess;
-using Strings = std::vector<std::string>;
 
 // A plate with a price and a user property, an ejector pin used twice, and a plain part.
-const char* const ProfileMoldInstances = R"(
-  {"name": "Plate.1", "of": "plate"}, {"name": "Pin.1", "of": "pin"}, {"name": "Pin.2", "of": "pin"},
-  {"name": "Last.1", "of": "last"})";
 const char* const ProfileMoldProducts = R"(
   "plate": {"partNumber": "PLATE", "plate": true, "properties": {"bom": true},
             "userProperties": [{"name": "Material", "type": "string", "value": "1.2311"}],
@@ -32,60 +28,61 @@ class BomProfileTest : public BomCommandTest {
  protected:
   void SetUp() override {
     BomCommandTest::SetUp();
-    LoadMold(MoldFile(ProfileMoldInstances, ProfileMoldProducts));
+    LoadMold(MoldFile("Plate.1:plate Pin.1:pin Pin.2:pin Last.1:last", ProfileMoldProducts));
     report_ = Path("report.bom");
     reference_ = Path("reference.bom");
   }
   // Closing the dialog writes the profile named in it.
   std::string Close(const std::string& path) {
-    Dialog().SetReportFile(QORUnicodeString(path));
+    Dlg().SetReportFile(QORUnicodeString(path));
     Command().ActClose(nullptr);
     return ReadFile(path);
   }
-  QORDlgMultiList& List() { return dynamic_cast<QORDlgMultiList&>(*Dialog().FindWidget("ListBOM")); }
   // Reads a profile as the dialog's file fields name it.
   HRESULT Read(const std::string& report, const std::string& reference) {
-    Dialog().SetReportFile(QORUnicodeString(report));
-    Dialog().SetReferenceFile(QORUnicodeString(reference));
+    Dlg().SetReportFile(QORUnicodeString(report));
+    Dlg().SetReferenceFile(QORUnicodeString(reference));
     return Command().GetProfile();
   }
   std::string report_;
   std::string reference_;
 };
 
-// ---------------------------------------------------------------------------------------------
-// Writing
-// ---------------------------------------------------------------------------------------------
-
-TEST_F(BomProfileTest, DefaultTableWritesHeaderDataAndAssociations) {
-  Select("MOLD");
-  EXPECT_EQ(Close(report_), std::string("HEADER;\r\nMOLD;0;R;0;1;1;\r\n") + FixedLine +
-                                "DATA;\r\n1;Plate.1;120;\r\n2;Pin.1; ;\r\n3;Last.1; ;\r\n" + Associations);
-  EXPECT_TRUE(presenter_.messages.empty());
-}
-
-TEST_F(BomProfileTest, LetterKeepAndSortedModesWriteFourSettingsAndSkipBlankRows) {
-  Dialog().SetNumberingMode(FALSE);
-  Dialog().SetKeepMode(TRUE);
-  Dialog().SetTypeOfSort(1);
-  Select("MOLD");
-  EXPECT_EQ(Close(report_), std::string("HEADER;\r\nMOLD;1;K;A;\r\n") + FixedLine +
-                                "DATA;\r\nA;Plate.1;120;\r\nB;Pin.1; ;\r\nC;Last.1; ;\r\n" + Associations);
-}
-
-TEST_F(BomProfileTest, AddedAndHiddenColumnsWriteTheirCodesDefinitionsAndValues) {
-  Dialog().SetStartAndIncrement(5, 2);
-  Select("MOLD");
-  Dialog().AddCol(QORUnicodeString("Cost"), FALSE);
-  Dialog().AddColFromUserProperty(QORUnicodeString("Material"), QORUnicodeString("Mat"));
-  Dialog().HideCol(10);
-  EXPECT_EQ(Close(report_), "HEADER;\r\nMOLD;0;R;0;5;2;\r\n0;1;2;3;4;5;6;7;8;9;1010;\r\n11;Cost;1;;\r\n"
-                            "12;Mat;2;Material;\r\nDATA;\r\n5;Plate.1;120; ;1.2311;\r\n7;Pin.1; ; ; ;\r\n"
-                            "9;Last.1; ; ; ;\r\n" + std::string(Associations));
-}
-
-TEST_F(BomProfileTest, WithoutAnalysisOnlyTheHeaderAndTheDataMarkerAreWritten) {
-  EXPECT_EQ(Close(report_), std::string("HEADER;\r\n ;0;R;0;1;1;\r\n") + FixedLine + "DATA;\r\n");
+// Letter, keep and sorted modes write four settings and no blank rows; added and hidden columns write
+// their codes, definitions and values; without an analysis only the header and the data marker.
+TEST_F(BomProfileTest, ClosingWritesTheExactBytesOfTheProfile) {
+  const struct { const char* name; std::function<void()> act; std::string bytes; } cases[] = {
+      {"default", [&] { Select("MOLD"); },
+       std::string("HEADER;\r\nMOLD;0;R;0;1;1;\r\n") + FixedLine +
+           "DATA;\r\n1;Plate.1;120;\r\n2;Pin.1; ;\r\n3;Last.1; ;\r\n" + Associations},
+      {"letters, keep, sorted",
+       [&] {
+         Dlg().SetNumberingMode(FALSE);
+         Dlg().SetKeepMode(TRUE);
+         Dlg().SetTypeOfSort(1);
+         Select("MOLD");
+       },
+       std::string("HEADER;\r\nMOLD;1;K;A;\r\n") + FixedLine +
+           "DATA;\r\nA;Plate.1;120;\r\nB;Pin.1; ;\r\nC;Last.1; ;\r\n" + Associations},
+      {"added and hidden columns",
+       [&] {
+         Dlg().SetStartAndIncrement(5, 2);
+         Select("MOLD");
+         Dlg().AddCol(QORUnicodeString("Cost"), FALSE);
+         Dlg().AddColFromUserProperty(QORUnicodeString("Material"), QORUnicodeString("Mat"));
+         Dlg().HideCol(10);
+       },
+       "HEADER;\r\nMOLD;0;R;0;5;2;\r\n0;1;2;3;4;5;6;7;8;9;1010;\r\n11;Cost;1;;\r\n12;Mat;2;Material;\r\nDATA;\r\n"
+       "5;Plate.1;120; ;1.2311;\r\n7;Pin.1; ; ; ;\r\n9;Last.1; ; ; ;\r\n" + std::string(Associations)},
+      {"without analysis", [] {}, std::string("HEADER;\r\n ;0;R;0;1;1;\r\n") + FixedLine + "DATA;\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.act();
+    EXPECT_EQ(Close(report_), c.bytes);
+    EXPECT_TRUE(presenter_.messages.empty());
+    EndCommand();
+  }
 }
 
 TEST_F(BomProfileTest, WriteFailuresAreReportedAndAnEmptyNameWritesNothing) {
@@ -93,7 +90,7 @@ TEST_F(BomProfileTest, WriteFailuresAreReportedAndAnEmptyNameWritesNothing) {
       {"", ""}, {Path("missing/report.bom"), "ProfileOpenError"}, {"/dev/full", "ProfileWriteError"}};
   for (const auto& [path, key] : cases) {
     presenter_.messages.clear();
-    Dialog().SetReportFile(QORUnicodeString(path));
+    Dlg().SetReportFile(QORUnicodeString(path));
     EXPECT_EQ(Command().ActClose(nullptr), TRUE);
     const std::vector<BomMessage> expected =
         key.empty() ? std::vector<BomMessage>{} : std::vector<BomMessage>{{"ProfileTitle", key, {}, false}};
@@ -105,19 +102,19 @@ TEST_F(BomProfileTest, WriteFailuresAreReportedAndAnEmptyNameWritesNothing) {
 TEST_F(BomProfileTest, ReadAnalyseAndCloseRewritesTheSameBytes) {
   for (const bool letters : {false, true}) {
     SCOPED_TRACE(letters ? "letters" : "integers");
-    Dialog().SetKeepMode(TRUE);
-    Dialog().SetNumberingMode(letters ? FALSE : TRUE);
-    Dialog().SetStartAndIncrement(4, 3);
+    Dlg().SetKeepMode(TRUE);
+    Dlg().SetNumberingMode(letters ? FALSE : TRUE);
+    Dlg().SetStartAndIncrement(4, 3);
     Select("MOLD");
-    Dialog().AddCol(QORUnicodeString("Note"), TRUE);
-    Dialog().AddColFromUserProperty(QORUnicodeString("Material"), QORUnicodeString("Mat"));
+    Dlg().AddCol(QORUnicodeString("Note"), TRUE);
+    Dlg().AddColFromUserProperty(QORUnicodeString("Material"), QORUnicodeString("Mat"));
     List().SetColumnItem(11, QORUnicodeString("check fit"), 2, QORDlgDataModify);
-    Dialog().MoveColumnTo(3, 1);
-    Dialog().HideCol(4);
+    Dlg().MoveColumnTo(3, 1);
+    Dlg().HideCol(4);
     const std::string first = Close(report_);
     EndCommand();
 
-    Dialog().SetReportFile(QORUnicodeString(report_));
+    Dlg().SetReportFile(QORUnicodeString(report_));
     EXPECT_EQ(Command().GetProfile(), S_OK);
     Select("MOLD");
     EXPECT_EQ(Close(report_), first);
@@ -126,9 +123,7 @@ TEST_F(BomProfileTest, ReadAnalyseAndCloseRewritesTheSameBytes) {
   }
 }
 
-// ---------------------------------------------------------------------------------------------
-// Reading
-// ---------------------------------------------------------------------------------------------
+// ---- reading --------------------------------------------------------------------------------
 
 TEST_F(BomProfileTest, ReadingKeepsTheRecordsAndAppliesTheHeader) {
   WriteFile(report_,
@@ -148,13 +143,11 @@ TEST_F(BomProfileTest, ReadingKeepsTheRecordsAndAppliesTheHeader) {
   EXPECT_EQ(Texts(Access::ProfileColumnKinds(command)), (Strings{"-1", "2"}));
   EXPECT_EQ(Texts(Access::ProfileColumnProperties(command)), (Strings{"", "Material"}));
 
-  EXPECT_TRUE(Dialog().IsKeepMode());
-  EXPECT_TRUE(Dialog().IsIntegerMode());
-  int start = 0, increment = 0;
-  Dialog().GetStartAndIncrement(start, increment);
-  EXPECT_EQ(std::make_pair(start, increment), std::make_pair(3, 1));
+  EXPECT_TRUE(Dlg().IsKeepMode());
+  EXPECT_TRUE(Dlg().IsIntegerMode());
+  EXPECT_EQ(StartAndIncrement(), std::make_pair(3, 1));
   QORListOfQORUnicodeString titles;
-  Dialog().GetColumnTitles(titles);
+  Dlg().GetColumnTitles(titles);
   EXPECT_EQ(Texts(titles), (Strings{"Number", "Part Number", "Qty", "Reference", "Mold Ref", "Supplier", "Material",
                                     "Source", "Heat Treat", "Unit Price", "Cost", "Mat"}));
   EXPECT_TRUE(presenter_.messages.empty());
@@ -162,34 +155,32 @@ TEST_F(BomProfileTest, ReadingKeepsTheRecordsAndAppliesTheHeader) {
 
 TEST_F(BomProfileTest, LetterLabelsReadAsIndicesAndTheStartComesBackAsOne) {
   WriteFile(report_, std::string("HEADER;\r\nMOLD;1;R;A;\r\n") + FixedLine + "DATA;\r\nC;a;\r\nI;b;\r\nAB;c;\r\nZZ;d;\r\n");
-  Dialog().SetStartAndIncrement(9, 9);
+  Dlg().SetStartAndIncrement(9, 9);
   Read(report_, "");
   EXPECT_EQ(Integers(Access::ProfileNumbers(Command())), (std::vector<int>{2, 8, -1, 51}));
   EXPECT_EQ(Access::ProfileMaxNumber(Command()), 51);
-  EXPECT_FALSE(Dialog().IsIntegerMode());
-  int start = 0, increment = 0;
-  Dialog().GetStartAndIncrement(start, increment);
-  EXPECT_EQ(std::make_pair(start, increment), std::make_pair(1, 1));
+  EXPECT_FALSE(Dlg().IsIntegerMode());
+  EXPECT_EQ(StartAndIncrement(), std::make_pair(1, 1));
   int sort = 0;
-  Dialog().GetTypeOfSort(sort);
+  Dlg().GetTypeOfSort(sort);
   EXPECT_EQ(sort, 1);
 }
 
 TEST_F(BomProfileTest, InvalidSettingsAreWarnedAndReplacedWhileReadingGoesOn) {
   WriteFile(report_, std::string("HEADER;\r\nMOLD;2;Q;B;7;-9;\r\n") + FixedLine + "DATA;\r\n12;a;\r\n");
-  Dialog().SetTypeOfSort(1);
+  Dlg().SetTypeOfSort(1);
   Read(report_, "");
-  EXPECT_EQ(MessageKeys(), (Strings{"ProfileInvalidSortType", "ProfileInvalidKeep", "ProfileInvalidNbrMode"}));
+  EXPECT_EQ(MessageKeys(), (Strings{"ProfileTitle/ProfileInvalidSortType", "ProfileTitle/ProfileInvalidKeep",
+                                    "ProfileTitle/ProfileInvalidNbrMode"}));
   EXPECT_EQ(Integers(Access::ProfileNumbers(Command())), std::vector<int>{12});
-  int sort = 1, start = 0, increment = 0;
-  Dialog().GetTypeOfSort(sort);
-  Dialog().GetStartAndIncrement(start, increment);
+  int sort = 1;
+  Dlg().GetTypeOfSort(sort);
   EXPECT_EQ(sort, 0);
-  EXPECT_FALSE(Dialog().IsKeepMode());
-  EXPECT_TRUE(Dialog().IsIntegerMode());
-  EXPECT_EQ(std::make_pair(start, increment), std::make_pair(7, 9));
+  EXPECT_FALSE(Dlg().IsKeepMode());
+  EXPECT_TRUE(Dlg().IsIntegerMode());
+  EXPECT_EQ(StartAndIncrement(), std::make_pair(7, 9));
   EXPECT_EQ(Texts(Access::ProfileInstanceNames(Command())), Strings{"a"});
-  EXPECT_EQ(Dialog().GetReportFile().Utf8(), report_);
+  EXPECT_EQ(Dlg().GetReportFile().Utf8(), report_);
 }
 
 TEST_F(BomProfileTest, ParsingStopsAtAnErrorButKeepsAndAppliesWhatItRead) {
@@ -197,7 +188,7 @@ TEST_F(BomProfileTest, ParsingStopsAtAnErrorButKeepsAndAppliesWhatItRead) {
   Read(report_, "");
   EXPECT_EQ(Texts(Access::ProfileColumnTitles(Command())), (Strings{"Cost", "Bad"}));
   EXPECT_EQ(Texts(Access::ProfileColumnKinds(Command())), Strings{"1"});
-  EXPECT_EQ(Dialog().GetNumberOfItems(), 12);
+  EXPECT_EQ(Dlg().GetNumberOfItems(), 12);
 }
 
 // Each refusal of the header: its message with its parameter; the report file is cleared and so
@@ -224,7 +215,7 @@ TEST_F(BomProfileTest, HeaderErrorsStopWithTheirMessageAndProtectTheFile) {
     WriteFile(report_, content);
     Read(report_, "");
     EXPECT_EQ(presenter_.messages, (std::vector<BomMessage>{{"ProfileTitle", key, params, false}}));
-    EXPECT_EQ(Dialog().GetReportFile().Utf8(), "");
+    EXPECT_EQ(Dlg().GetReportFile().Utf8(), "");
     Command().ActClose(nullptr);
     EXPECT_EQ(ReadFile(report_), content);
   }
@@ -245,13 +236,11 @@ TEST_F(BomProfileTest, EdgeHeadersAreAccepted) {
     Read(report_, "");
     EXPECT_TRUE(presenter_.messages.empty());
     EXPECT_EQ(Integers(Access::ProfileColumnPositions(Command())), positions);
-    EXPECT_EQ(Dialog().GetReportFile().Utf8(), report_);
+    EXPECT_EQ(Dlg().GetReportFile().Utf8(), report_);
   }
 }
 
-// ---------------------------------------------------------------------------------------------
-// Choosing and checking the file
-// ---------------------------------------------------------------------------------------------
+// ---- choosing and checking the file ---------------------------------------------------------
 
 const char* const ValidProfile = "HEADER;\r\nMOLD;0;R;0;1;1;\r\n0;1;2;3;4;5;6;7;8;9;10;\r\nDATA;\r\n1;Plate.1; ;\r\n";
 
@@ -352,8 +341,8 @@ TEST_F(BomProfileChoiceTest, EachRefusalShowsItsMessageAndClearsTheFieldItNames)
     for (BomMessage& message : expected)
       for (std::string& param : message.params) param = Resolve(param);
     EXPECT_EQ(presenter_.messages, expected);
-    EXPECT_EQ(Dialog().GetReportFile().Utf8(), c.reportKept ? report : "");
-    EXPECT_EQ(Dialog().GetReferenceFile().Utf8(), c.referenceKept ? reference : "");
+    EXPECT_EQ(Dlg().GetReportFile().Utf8(), c.reportKept ? report : "");
+    EXPECT_EQ(Dlg().GetReferenceFile().Utf8(), c.referenceKept ? reference : "");
     EXPECT_EQ(Access::ProfileInstanceNames(Command()).Size(), c.recordsRead);
     EXPECT_EQ(ReadFile(reference_), referenceBefore) << "a reference profile is never written";
     if (c.name == "report missing, accepted: reference copied") {
@@ -368,4 +357,4 @@ TEST_F(BomProfileChoiceTest, EachRefusalShowsItsMessageAndClearsTheFieldItNames)
 }
 
 }  // namespace
-}  // namespace comtest
+}  // namespace bomtest

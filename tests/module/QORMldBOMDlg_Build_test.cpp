@@ -1,12 +1,12 @@
 // The BOM dialog right after it is built, its resource names, its buttons that reach the command,
 // and a dialog that was never built.
-#include "QORMldBOMDlgFixture.h"
+#include "QORMldBOMFixture.h"
 
-namespace dlgtest {
+namespace bomtest {
 namespace {
 
-const Texts FixedTitles = {"Number",   "Qty",    "Part Number", "Reference",  "Mold Ref", "Supplier",
-                           "Material", "Source", "Heat Treat",  "Unit Price", "Price"};
+const Strings FixedTitles = {"Number",   "Qty",    "Part Number", "Reference",  "Mold Ref", "Supplier",
+                             "Material", "Source", "Heat Treat",  "Unit Price", "Price"};
 
 using BuildTest = DialogTest;
 
@@ -31,13 +31,13 @@ TEST_F(BuildTest, ShowsTheFixedColumnsInTableOrderOverSpareHiddenOnes) {
   // The titles are held with MOLDREFERENCE last; the combo, like the table, has it fifth.
   EXPECT_EQ(QORMldBOMDlgTestAccess::FixedTitle(Dlg(), 10).Utf8(), "Mold Ref");
   auto& combo = W<QORDlgCombo>("ComboDisplay");
-  Texts lines;
+  Strings lines(static_cast<std::size_t>(combo.GetLineCount()));
   for (int i = 0; i < combo.GetLineCount(); ++i) {
     QORUnicodeString line;
     combo.GetLine(line, i);
-    lines.push_back(line.Utf8());
+    lines[static_cast<std::size_t>(i)] = line.Utf8();
   }
-  Texts expected = FixedTitles;
+  Strings expected = FixedTitles;
   expected.insert(expected.end(), {"Added1", "Added2", "Added3"});
   EXPECT_EQ(lines, expected);
 }
@@ -56,6 +56,7 @@ TEST_F(BuildTest, SettingsStartAsANewBillOfMaterialsWithTheColumnBarIdle) {
     EXPECT_FALSE(IsShown(id)) << id;
 }
 
+// Widget titles are looked up in the dialog's resources by these names.
 TEST_F(BuildTest, ResourceNamesFallBackToTheWidgetBase) {
   EXPECT_STREQ(Dlg().GetResourceFilename(0), "QORMldBOMDlg");
   EXPECT_STREQ(Dlg().GetResourceFilename(-3), "QORMldBOMDlg");
@@ -68,7 +69,7 @@ TEST_F(BuildTest, ReportAndCloseButtonsPassTheirNotificationsToTheCommand) {
   father->AddAnalyseNotificationCB(&Dlg(), report, static_cast<QORCommandMethod>(&FatherCommand::Heard), nullptr);
   Dlg().SetFather(father);
   Press("PushAnalyze");
-  EXPECT_EQ(father->heard.size(), 1u);
+  EXPECT_EQ(father->heard, 1);
   EXPECT_TRUE(QORApplicationFrame::IsBusy());
   Dlg().Dispatch(Dlg().GetWindCloseNotification());
   EXPECT_TRUE(Dlg().IsDestructionRequested());
@@ -93,4 +94,4 @@ TEST(UnbuiltDialogTest, DoesNothingAndGoesQuietly) {
 }
 
 }  // namespace
-}  // namespace dlgtest
+}  // namespace bomtest

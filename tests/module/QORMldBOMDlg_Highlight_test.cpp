@@ -1,20 +1,16 @@
 // Selected lines of the table highlight their components in the editor, and column tools clear it.
-#include "QORMldBOMDlgFixture.h"
+#include "QORMldBOMFixture.h"
 
-namespace dlgtest {
+namespace bomtest {
 namespace {
 
 using HighlightTest = MoldDialogTest;
 
-const Texts Pins = {"M-1/Pin.1", "M-1/Pin.2", "M-1/Pin.3", "M-1/Pin.4"};
-const Texts Screws = {"M-1/Screw.1", "M-1/Screw.2"};
+const Strings Pins = {"MOLD/Pin.1", "MOLD/Pin.2", "MOLD/Pin.3", "MOLD/Pin.4"};
+const Strings Screws = {"MOLD/Screw.1", "MOLD/Screw.2"};
 
 TEST_F(HighlightTest, SelectedRowsHighlightTheLastLineThatNamesInstances) {
-  struct Case {
-    std::vector<int> rows;
-    Texts highlighted;
-    bool selectionKept;
-  };
+  struct Case { std::vector<int> rows; Strings highlighted; bool selectionKept; };
   // Row 2 is blank and row 3 a plate whose line has no instance group.
   const Case cases[] = {{{1}, Pins, true},         {{1, 4}, Screws, true}, {{1, 3}, Pins, true},
                         {{2}, {}, false},          {{3}, {}, false},       {{4}, Screws, true}};
@@ -48,4 +44,4 @@ TEST_F(DialogTest, WithoutAnEditorOrComponentsNothingIsHighlighted) {
 }
 
 }  // namespace
-}  // namespace dlgtest
+}  // namespace bomtest

@@ -1,19 +1,14 @@
 // Unit prices typed into the table, the price computation after an analysis, and the checks of the
 // name and rename fields and of the numbering mode.
-#include "QORMldBOMDlgFixture.h"
+#include "QORMldBOMFixture.h"
 
-namespace dlgtest {
+namespace bomtest {
 namespace {
 
 using PriceTest = MoldDialogTest;
 
 TEST_F(PriceTest, ATypedUnitPriceReachesTheLinesComponentsAndPricesTheEditedRow) {
-  struct Case {
-    int row;
-    const char* typed;
-    const char* price;
-    const char* pinParameter;
-  };
+  struct Case { int row; const char* typed; const char* price; const char* pinParameter; };
   // Row 3 is a single plate: a line without an instance group reaches no component.
   const Case cases[] = {{1, "12.5", "50", "12.5"}, {1, "abc", "0", "0"}, {4, "-5", "-10", "2.5"}, {3, "7", "7", "2.5"}};
   for (const Case& c : cases) {
@@ -46,8 +41,8 @@ TEST_F(PriceTest, UpdateFillsMissingUnitPricesPricesEveryLineAndSizesColumns) {
   List().SetColumnItem(9, "7", 3, QORDlgDataModify);
   List().SetColumnItem(3, "abc", 1, QORDlgDataModify);
   Dlg().UpdatePrice();
-  EXPECT_EQ(Texts({Cell(9, 1), Cell(9, 3), Cell(9, 4)}), Texts({"2.5", "7", "0.4"}));
-  EXPECT_EQ(Texts({Cell(10, 1), Cell(10, 2), Cell(10, 3), Cell(10, 4)}), Texts({"10", "", "7", "0.8"}));
+  EXPECT_EQ(Strings({Cell(9, 1), Cell(9, 3), Cell(9, 4)}), Strings({"2.5", "7", "0.4"}));
+  EXPECT_EQ(Strings({Cell(10, 1), Cell(10, 2), Cell(10, 3), Cell(10, 4)}), Strings({"10", "", "7", "0.8"}));
   EXPECT_FLOAT_EQ(static_cast<float>(W<QORDlgEditor>("EditTotalPrice").GetFloatValue()), 17.8f);
   EXPECT_EQ(List().GetColumnTextWidth(3), 6);  // "Reference": 9 characters over 3-character cells
 }
@@ -57,16 +52,12 @@ TEST_F(DialogTest, UpdateShowsNoPriceForNonPositiveProductsButCountsThemInASingl
   AddRow({"2", "2", "PN", "", "", "", "", "", "", "-3"});
   AddRow({"3", "16777217", "PN", "", "", "", "", "", "", "1"});
   Dlg().UpdatePrice();
-  EXPECT_EQ(Texts({Cell(10, 1), Cell(10, 2), Cell(10, 3)}), Texts({"", "", "1.67772e+07"}));
+  EXPECT_EQ(Strings({Cell(10, 1), Cell(10, 2), Cell(10, 3)}), Strings({"", "", "1.67772e+07"}));
   EXPECT_EQ(W<QORDlgEditor>("EditTotalPrice").GetFloatValue(), 16777216.0 - 6.0);
 }
 
 TEST_F(DialogTest, NewColumnNamesMustBeUniqueAndFreeOfSemicolons) {
-  struct Case {
-    const char* name;
-    const char* userName;
-    bool add, addUser, cleared;
-  };
+  struct Case { const char* name; const char* userName; bool add, addUser, cleared; };
   const Case cases[] = {{"Cost", "", true, false, false},    {"", "Coating", false, true, false},
                         {"Cost", "Coating", false, true, false}, {"Same", "Same", true, true, false},
                         {"a;b", "", false, false, true},     {"Qty", "", false, false, true},
@@ -102,17 +93,17 @@ TEST_F(DialogTest, LeavingTheProfilesNumberingModeWarnsOncePerClick) {
   Dlg().SetInitialNumberingMode(TRUE);
   Dlg().SetKeepMode(TRUE);
   QORDlgRadioButton::ClickExclusive(&W<QORDlgRadioButton>("RadioLetter"));
-  EXPECT_EQ(presenter_.warnings, Texts({"ProfileTitle2/ProfileChangeNbrMode"}));
+  EXPECT_EQ(MessageKeys(), Strings({"ProfileTitle2/ProfileChangeNbrMode"}));
   EXPECT_FALSE(Dlg().IsKeepMode());
   for (const char* id : {"RadioKeep", "RadioReplace", "StartNumber", "IncrNumber"}) EXPECT_FALSE(IsEnabled(id)) << id;
   QORDlgRadioButton::ClickExclusive(&W<QORDlgRadioButton>("RadioInteger"));
   for (const char* id : {"RadioKeep", "RadioReplace", "StartNumber", "IncrNumber"}) EXPECT_TRUE(IsEnabled(id)) << id;
   QORDlgRadioButton::ClickExclusive(&W<QORDlgRadioButton>("RadioLetter"));
-  EXPECT_EQ(presenter_.warnings.size(), 2u);
+  EXPECT_EQ(presenter_.messages.size(), 2u);
   Dlg().SetReportFile("");
   QORDlgRadioButton::ClickExclusive(&W<QORDlgRadioButton>("RadioInteger"));
   EXPECT_EQ(QORMldBOMDlgTestAccess::InitialNumberingMode(Dlg()), -1);
 }
 
 }  // namespace
-}  // namespace dlgtest
+}  // namespace bomtest

@@ -3,11 +3,11 @@
 #include <fstream>
 
 #include "QORFileBoxes.h"
-#include "QORMldBOMDlgFixture.h"
+#include "QORMldBOMFixture.h"
 #include "QORRecorder.h"
 #include "QORSystemServices.h"
 
-namespace dlgtest {
+namespace bomtest {
 namespace {
 
 const char* const ReplayVariables[] = {"TlgBOM_RPL_BOM_DIR",          "TlgBOM_RPL_BOM_NAME",
@@ -32,18 +32,13 @@ class ProfileTest : public DialogTest {
     DialogTest::TearDown();
     father_->Release();
   }
-  std::size_t Told() const { return father_->heard.size(); }
+  std::size_t Told() const { return static_cast<std::size_t>(father_->heard); }
 
   FatherCommand* father_ = nullptr;
 };
 
 TEST_F(ProfileTest, TypedNamesGetTheExtensionAndOnlyNewNamesWithADirectoryAreRead) {
-  struct Case {
-    const char* editor;
-    const char* typed;
-    const char* stored;
-    std::size_t told, warnings;
-  };
+  struct Case { const char* editor; const char* typed; const char* stored; std::size_t told, warnings; };
   const Case cases[] = {{"ReportName", "/tmp/p", "/tmp/p.bom", 1, 0},
                         {"ReportName", "/tmp/p", "/tmp/p.bom", 1, 0},
                         {"ReportName", "/tmp/p.bom", "/tmp/p.bom", 1, 0},
@@ -56,9 +51,9 @@ TEST_F(ProfileTest, TypedNamesGetTheExtensionAndOnlyNewNamesWithADirectoryAreRea
     EXPECT_EQ((report ? Dlg().GetReportFile() : Dlg().GetReferenceFile()).Utf8(), c.stored) << c.typed;
     EXPECT_EQ(W<QORDlgEditor>(c.editor).GetLine().Utf8(), c.stored);
     EXPECT_EQ(Told(), c.told) << c.typed;
-    EXPECT_EQ(presenter_.warnings.size(), c.warnings) << c.typed;
+    EXPECT_EQ(presenter_.messages.size(), c.warnings) << c.typed;
   }
-  EXPECT_EQ(presenter_.warnings[0], "ProfileTitle/ProfileDirError");
+  EXPECT_EQ(MessageKeys()[0], "ProfileTitle/ProfileDirError");
 }
 
 TEST_F(ProfileTest, AChosenFileIsStoredWithTheExtensionOneFileDialogAtATime) {
@@ -84,10 +79,7 @@ TEST_F(ProfileTest, AChosenFileIsStoredWithTheExtensionOneFileDialogAtATime) {
 }
 
 TEST_F(ProfileTest, ReplayPresetsTheFileBoxAndStartsFromAFreshProfile) {
-  struct Case {
-    const char* button;
-    bool initialProfile, presets, deleted;
-  };
+  struct Case { const char* button; bool initialProfile, presets, deleted; };
   const Case cases[] = {{"PushFileOpen", false, true, true},
                         {"PushFileOpen", true, true, false},
                         {"PushOpenRefProf", true, true, true},
@@ -117,4 +109,4 @@ TEST_F(ProfileTest, ReplayPresetsTheFileBoxAndStartsFromAFreshProfile) {
 }
 
 }  // namespace
-}  // namespace dlgtest
+}  // namespace bomtest

@@ -1,24 +1,21 @@
 // Rows handed to the table and read back: display, blank lines, stored added values, the lookup of
 // renamed instances, visible lines and profile fields.
-#include "QORMldBOMDlgFixture.h"
+#include "QORMldBOMFixture.h"
 
-namespace dlgtest {
+namespace bomtest {
 namespace {
 
 using ReportTest = DialogTest;
 
 TEST_F(ReportTest, UnitPriceComesOnlyFromATenthValueAndWideEnoughWidthsApply) {
-  struct Case {
-    Texts values;
-    std::string unitPrice;
-  };
-  const Texts nine = {"1", "2", "PN", "REF", "MR", "SUP", "MAT", "SRC", "HT"};
-  Texts ten = nine, eleven = nine;
+  struct Case { Strings values; std::string unitPrice; };
+  const Strings nine = {"1", "2", "PN", "REF", "MR", "SUP", "MAT", "SRC", "HT"};
+  Strings ten = nine, eleven = nine;
   ten.push_back("7.5");
   eleven.insert(eleven.end(), {"8", "extra"});
   int row = 0;
   for (const Case& c : {Case{nine, ""}, Case{ten, "7.5"}, Case{eleven, "8"}}) {
-    Dlg().DisplayReport(ToList(c.values), QORListOfInt{0, 0, 1, 1, 4, 5, 4, 5});
+    Dlg().DisplayReport(UnicodeList(c.values), QORListOfInt{0, 0, 1, 1, 4, 5, 4, 5});
     ++row;
     EXPECT_EQ(Cell(9, row), c.unitPrice);
     EXPECT_EQ(Cell(2, row), "PN");
@@ -42,17 +39,13 @@ TEST_F(ReportTest, LinesAfterAProfilesLayoutStartNewRowsAndOnlyUnitPriceIsEditab
   Dlg().AddBlankLine();
   AddRow({"2", "1", "PN-B"});
   ASSERT_EQ(Dlg().GetNumberOfLines(), 4);
-  EXPECT_EQ(Texts({Cell(0, 0), Cell(0, 1), Cell(0, 2), Cell(0, 3)}), Texts({"", "1", "", "2"}));
-  EXPECT_EQ(Texts({Cell(1, 1), Cell(2, 3)}), Texts({"4", "PN-B"}));
+  EXPECT_EQ(Strings({Cell(0, 0), Cell(0, 1), Cell(0, 2), Cell(0, 3)}), Strings({"", "1", "", "2"}));
+  EXPECT_EQ(Strings({Cell(1, 1), Cell(2, 3)}), Strings({"4", "PN-B"}));
   for (int p = 0; p < 61; ++p) EXPECT_EQ(List().GetColumnEditable(p), p == 9 ? 1 : 0) << p;
 }
 
 TEST_F(ReportTest, SearchInstanceNameLooksInStoredGroupsThenInCurrentGroups) {
-  struct Case {
-    const char* name;
-    Texts known, groupsA, groupsB;
-    const char* found;
-  };
+  struct Case { const char* name; Strings known, groupsA, groupsB; const char* found; };
   const Case cases[] = {
       {"", {"Pin.1"}, {"Pin.1;"}, {}, ""},
       {"Pin.1", {"Bolt.1", "Pin.2"}, {"Bolt.9;", "Pin.1;Pin.2;"}, {}, "Pin.2"},
@@ -61,7 +54,7 @@ TEST_F(ReportTest, SearchInstanceNameLooksInStoredGroupsThenInCurrentGroups) {
       {"Pin.1", {"Old.1", "Pin.2"}, {"Pin.1;Old.1;"}, {"Pin.1;Pin.2"}, "Old.1"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(Dlg().SearchInstanceName(c.name, ToList(c.known), ToList(c.groupsA), ToList(c.groupsB)).Utf8(),
+    EXPECT_EQ(Dlg().SearchInstanceName(c.name, UnicodeList(c.known), UnicodeList(c.groupsA), UnicodeList(c.groupsB)).Utf8(),
               c.found)
         << c.name;
 }
@@ -75,11 +68,11 @@ TEST_F(ReportTest, LinesLeaveOutHiddenColumnsAndFollowMovesWhileProfileFieldsDoN
   Press("PushLeft");
   QORListOfQORUnicodeString line;
   Dlg().GetLine(1, line);
-  EXPECT_EQ(ToTexts(line), Texts({"PN", "4", "REF", "", "", "", "", "", "2.5", "", ""}));
+  EXPECT_EQ(Texts(line), Strings({"PN", "4", "REF", "", "", "", "", "", "2.5", "", ""}));
   QORBoolean blank = TRUE;
   Dlg().GetLineInfo(1, 1, line, blank);
   EXPECT_FALSE(blank);
-  EXPECT_EQ(ToTexts(line), Texts({"7", " ", "2.5", " "}));
+  EXPECT_EQ(Texts(line), Strings({"7", " ", "2.5", " "}));
   Dlg().GetLineInfo(2, 2, line, blank);
   EXPECT_TRUE(blank);
   EXPECT_EQ(line.Size(), 0);
@@ -93,7 +86,7 @@ TEST_F(StoredValuesTest, UserPropertyValuesLandInTheRowsOfTheirLines) {
   Dlg().AddColFromUserProperty("Coating", "");
   EXPECT_EQ(List().GetColumnTitle(11).Utf8(), "Coating");
   // "SurfaceCoating" matches too: the property is found by a part of its name.
-  EXPECT_EQ(Texts({Cell(11, 1), Cell(11, 2), Cell(11, 3), Cell(11, 4)}), Texts({"TiN", "", "none", ""}));
+  EXPECT_EQ(Strings({Cell(11, 1), Cell(11, 2), Cell(11, 3), Cell(11, 4)}), Strings({"TiN", "", "none", ""}));
   EXPECT_EQ(List().GetColumnTextWidth(11), 8);
 }
 
@@ -101,22 +94,22 @@ TEST_F(StoredValuesTest, StoredValuesFindRenamedInstancesThroughTheirGroups) {
   Dlg().AddCol("Cost", TRUE);
   Dlg().AddColFromUserProperty("Coating", "");
   Dlg().AddCol("Note", FALSE);
-  const Texts names = {"Screw.2", "Pin.3", "Ghost"};
-  const Texts values = {"s-cost", "s-coat", "s-note", "p-cost", "p-coat", "p-note", "g1", "g2", "g3"};
+  const Strings names = {"Screw.2", "Pin.3", "Ghost"};
+  const Strings values = {"s-cost", "s-coat", "s-note", "p-cost", "p-coat", "p-note", "g1", "g2", "g3"};
   List().SetColumnItem(11, "old", 3, QORDlgDataModify);
-  Dlg().DisplayAdded(ToList(names), ToList(values), {}, ToList({"Pin.1;Pin.2;Pin.3;Pin.4", "Screw.1;Screw.2"}));
-  EXPECT_EQ(Texts({Cell(11, 1), Cell(12, 1), Cell(13, 1)}), Texts({"p-cost", "TiN", "p-note"}));
-  EXPECT_EQ(Texts({Cell(11, 3), Cell(12, 3), Cell(13, 3)}), Texts({"", "none", ""}));
-  EXPECT_EQ(Texts({Cell(11, 4), Cell(12, 4), Cell(13, 4)}), Texts({"s-cost", "", "s-note"}));
+  Dlg().DisplayAdded(UnicodeList(names), UnicodeList(values), {}, UnicodeList({"Pin.1;Pin.2;Pin.3;Pin.4", "Screw.1;Screw.2"}));
+  EXPECT_EQ(Strings({Cell(11, 1), Cell(12, 1), Cell(13, 1)}), Strings({"p-cost", "TiN", "p-note"}));
+  EXPECT_EQ(Strings({Cell(11, 3), Cell(12, 3), Cell(13, 3)}), Strings({"", "none", ""}));
+  EXPECT_EQ(Strings({Cell(11, 4), Cell(12, 4), Cell(13, 4)}), Strings({"s-cost", "", "s-note"}));
   EXPECT_EQ(Cell(11, 2), "");
 
   QORListOfQORUnicodeString fields;
   QORBoolean blank = TRUE;
   Dlg().GetLineInfo(3, 2, fields, blank);
-  EXPECT_EQ(ToTexts(fields), Texts({"2", "Plate.1", " ", " ", "none", " "}));
+  EXPECT_EQ(Texts(fields), Strings({"2", "Plate.1", " ", " ", "none", " "}));
   Dlg().GetLineInfo(3, 9, fields, blank);
-  EXPECT_EQ(ToTexts(fields)[1], " ");
+  EXPECT_EQ(Texts(fields)[1], " ");
 }
 
 }  // namespace
-}  // namespace dlgtest
+}  // namespace bomtest
