@@ -1,9 +1,22 @@
 # Replays one journal with moldbom in a fresh work folder and compares its output with the golden
 # file beside it. Paths in the golden file are written relative to the work folder.
+#
+# Fixtures: the folders molds/ and profiles/ beside the journals are copied into the work folder
+# before the run, so that a journal names them by relative paths (molds/x.json, profiles/x.bom)
+# wherever the build folder lies, and may overwrite its own copies.
+#
+# Produced files: a journal line "# check-file: RELPATH GOLDEN" compares the file RELPATH of the
+# work folder, byte for byte, with GOLDEN (relative to the journals' folder). For a .csv file the
+# first line is skipped, because it holds the date of the run.
 get_filename_component(dir ${JOURNAL} DIRECTORY)
 get_filename_component(stem ${JOURNAL} NAME_WE)
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR})
+foreach(fixtures molds profiles)
+  if(IS_DIRECTORY ${dir}/${fixtures})
+    file(COPY ${dir}/${fixtures} DESTINATION ${WORKDIR})
+  endif()
+endforeach()
 file(STRINGS ${JOURNAL} exit_lines REGEX "^# exit: [0-9]+")
 set(expected_exit 0)
 if(exit_lines)
@@ -34,3 +47,43 @@ if(EXISTS ${dir}/${stem}.stderr)
     message(FATAL_ERROR "standard error differs from ${dir}/${stem}.stderr\n--- got:\n${err}")
   endif()
 endif()
+
+# The hex digits of a file (as file(READ ... HEX) gives them) from the byte after its first line
+# feed; empty when it has none.
+function(hex_after_first_line hex result)
+  string(LENGTH "${hex}" digits)
+  set(at 0)
+  while(at LESS digits)
+    string(SUBSTRING "${hex}" ${at} 2 byte)
+    math(EXPR at "${at} + 2")
+    if(byte STREQUAL "0a")
+      string(SUBSTRING "${hex}" ${at} -1 rest)
+      set(${result} "${rest}" PARENT_SCOPE)
+      return()
+    endif()
+  endwhile()
+  set(${result} "" PARENT_SCOPE)
+endfunction()
+
+file(STRINGS ${JOURNAL} check_lines REGEX "^# check-file: ")
+foreach(check_line ${check_lines})
+  if(NOT check_line MATCHES "^# check-file: ([^ ]+) ([^ ]+)$")
+    message(FATAL_ERROR "malformed line in ${JOURNAL}: ${check_line}")
+  endif()
+  set(relpath ${CMAKE_MATCH_1})
+  set(produced ${WORKDIR}/${relpath})
+  set(wanted ${dir}/${CMAKE_MATCH_2})
+  if(NOT EXISTS ${produced})
+    message(FATAL_ERROR "the journal produced no file ${relpath}")
+  endif()
+  # Hex keeps every byte: a plain read drops the CR of each line end.
+  file(READ ${produced} got_hex HEX)
+  file(READ ${wanted} want_hex HEX)
+  if(produced MATCHES "\\.csv$")
+    hex_after_first_line("${got_hex}" got_hex)
+  endif()
+  if(NOT got_hex STREQUAL want_hex)
+    file(READ ${produced} got_text)
+    message(FATAL_ERROR "${relpath} differs from ${wanted}\n--- got:\n${got_text}")
+  endif()
+endforeach()
