@@ -79,6 +79,12 @@ Expected<QORRecord::Mode> RecorderMode(const std::string& word) {
   return Failure{"expected off, replay or capture, not " + QuoteWord(word)};
 }
 
+// The process environment cannot hold a variable whose name is empty or contains "=".
+Outcome CheckVariableName(const std::string& name) {
+  if (!name.empty() && name.find('=') == std::string::npos) return {};
+  return Failure{"not a variable name: " + QuoteWord(name)};
+}
+
 Expected<int> Integer(const std::string& word, const char* what) {
   int value = 0;
   const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
@@ -141,6 +147,8 @@ Step JournalReplay::Mold(const Args& args) {
 }
 
 Step JournalReplay::Setting(const std::string& verb, const Args& args) {
+  if (verb == "env" || verb == "unenv")
+    if (Outcome name = CheckVariableName(args[0]); !name) return Refused(name.Why());
   if (verb == "env") {
     QORSetEnvValue(args[0].c_str(), args[1].c_str());
     return std::nullopt;

@@ -9,7 +9,7 @@ namespace {
 constexpr int kPort = 41234;
 const std::string kToken(64, 'a');
 const std::string kSecret(64, 'b');
-const std::string kCookie = std::string(AccessGuard::kCookieName) + "=" + kSecret;
+const std::string kCookie = std::string(AccessGuard::kCookieName) + "_41234=" + kSecret;
 
 using Kind = AccessDecision::Kind;
 
@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         GateCase{"CookieAdmits", Get("/api/state"), Kind::Allow, 200},
         GateCase{"CookieAmongOthers", Get("/", "theme=dark; " + kCookie + "; x=1"), Kind::Allow, 200},
         GateCase{"NoCookie", Get("/api/state", ""), Kind::Refuse, 403},
-        GateCase{"WrongCookie", Get("/api/state", std::string(AccessGuard::kCookieName) + "=" + kToken), Kind::Refuse, 403},
+        GateCase{"WrongCookie", Get("/api/state", std::string(AccessGuard::kCookieName) + "_41234=" + kToken), Kind::Refuse, 403},
+        GateCase{"CookieOfAnotherPort", Get("/api/state", std::string(AccessGuard::kCookieName) + "_8080=" + kSecret), Kind::Refuse, 403},
         GateCase{"LocalhostHost", Get("/", kCookie, "localhost:41234"), Kind::Allow, 200},
         GateCase{"LocalhostHostAnyCase", Get("/", kCookie, "LocalHost:41234"), Kind::Allow, 200},
         GateCase{"RebindingHost", Get("/", kCookie, "attacker.example:41234"), Kind::Refuse, 403},

@@ -43,6 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
         JournalCase{"BadChoice", "recorder loud\n", 3,
                     "journal:1: expected off, replay or capture, not \"loud\"\n"},
         JournalCase{"BadAnswer", "answer maybe\n", 3, "journal:1: expected yes or no, not \"maybe\"\n"},
+        JournalCase{"BadVariableName", "env TlgBOM_RPL_BOM_DIR=. x\n", 3,
+                    "journal:1: not a variable name: \"TlgBOM_RPL_BOM_DIR=.\"\n"},
         JournalCase{"BadNumber", "start QORMldBOMCom\ncolumn ListBOM two\n", 3,
                     "journal:2: the position must be a whole number, not \"two\"\n"},
         JournalCase{"MalformedQuote", "type ReportName \"/tmp/x\n", 3,

@@ -62,7 +62,7 @@ TEST_F(UiServerTest, StrangersGetNoPageAndNoCookie) {
 }
 
 TEST_F(UiServerTest, TheTokenGivesAStrictCookieThatOpensThePage) {
-  EXPECT_EQ(cookie.rfind("moldbom_session=", 0), 0u);
+  EXPECT_EQ(cookie.rfind("moldbom_session_" + std::to_string(server->Port()) + "=", 0), 0u);
   const httplib::Result entry = client->Get(("/?token=" + server->Guard().Token()).c_str());
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->get_header_value("Location"), "/");

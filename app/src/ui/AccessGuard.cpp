@@ -65,7 +65,7 @@ Expected<AccessGuard> AccessGuard::WithRandomSecrets(int port) {
 }
 
 std::string AccessGuard::SessionCookie() const {
-  return std::string(kCookieName) + "=" + sessionSecret_ + "; Path=/; HttpOnly; SameSite=Strict";
+  return CookieName() + "=" + sessionSecret_ + "; Path=/; HttpOnly; SameSite=Strict";
 }
 
 bool AccessGuard::IsOwnHost(const std::string& host) const {
@@ -87,7 +87,7 @@ bool AccessGuard::HasSessionCookie(const std::string& cookieHeader) const {
     const std::string pair = Trim(cookieHeader.substr(start, end - start));
     start = end + 1;
     const std::size_t equals = pair.find('=');
-    if (equals == std::string::npos || pair.substr(0, equals) != kCookieName) continue;
+    if (equals == std::string::npos || pair.substr(0, equals) != CookieName()) continue;
     found = ConstantTimeEquals(pair.substr(equals + 1), sessionSecret_) || found;
   }
   return found;

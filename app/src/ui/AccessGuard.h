@@ -47,6 +47,9 @@ class AccessGuard {
   const std::string& Token() const { return token_; }
   // The Set-Cookie value that admits the browser from now on.
   std::string SessionCookie() const;
+  // Browsers share cookies between the ports of a host, so each server names its own after its
+  // port: a second moldbom ui must not log the first one's page out.
+  std::string CookieName() const { return std::string(kCookieName) + "_" + std::to_string(port_); }
 
  private:
   bool IsOwnHost(const std::string& host) const;
