@@ -69,6 +69,14 @@ TEST_F(BomClassificationTest, EachKeptInstanceGetsItsTypeAndAttributesInTheFixed
                          {"6", "1", "BARE", "", "", "", "", "", "", "", ""},
                          {"7", "1", "INSERT", "", "", "", "H13", "", "Hardened", "", ""},
                          {"8", "1", "REALPLATE", "", "", "", "", "", "", "", ""}}));
+  // An empty "UnitPrice" fails and leaves no parameter for a typed price, whatever the caller held.
+  QORUnicodeString price;
+  QORICkeParm_var parameter;
+  EXPECT_EQ(Command().GetReferenceInPart(2, document_->FindByPath("MOLD/Clamp.1"), price, parameter), S_OK);
+  EXPECT_TRUE(parameter);
+  EXPECT_EQ(Command().GetReferenceInPart(2, document_->FindByPath("MOLD/Insert.1"), price, parameter), E_FAIL);
+  EXPECT_FALSE(parameter);
+  EXPECT_EQ(price.Utf8(), "120");
 }
 
 TEST_F(BomClassificationTest, ALeftOutInstanceStillWidensTheColumns) {

@@ -118,6 +118,13 @@ TEST_F(BomReportTest, FailuresAreReportedAndTheBoxCanBeUsedAgain) {
 
 // ---- states and agents ----------------------------------------------------------------------
 
+// The command's resources and message catalog are found under its own name.
+TEST_F(BomCommandTest, ResourceNamesFallBackToTheStateCommand) {
+  EXPECT_STREQ(Command().GetResourceFilename(0), "QORMldBOMCom");
+  EXPECT_STREQ(Command().GetResourceFilename(-3), "QORMldBOMCom");
+  EXPECT_STREQ(Command().GetResourceFilename(2), Command().QORStateCommand::GetResourceFilename(1));
+}
+
 TEST_F(BomReportTest, TheReportButtonShowsTheBoxAndCancelReturnsWithoutWriting) {
   Select("MOLD");
   PressReportButton();

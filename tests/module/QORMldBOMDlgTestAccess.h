@@ -1,6 +1,8 @@
 // The dialog's private state as its unit tests read it; every module test that needs it includes this.
 #pragma once
 
+#include <array>
+
 #include "QORMldBOMDlg.h"
 
 class QORMldBOMDlgTestAccess {
@@ -15,4 +17,8 @@ class QORMldBOMDlgTestAccess {
     d.MoveColumn(toTheRight ? TRUE : FALSE, from, to);
   }
   static void SetSelectedColumn(QORMldBOMDlg& d, int position) { d.SelectedColumn = position; }
+  // Sizes of the component instances, instance groups and unit-price parameters given by SetAllParts.
+  static std::array<int, 3> PartListSizes(const QORMldBOMDlg& d) {
+    return {d.ComponentInstances.Size(), d.InstanceGroups.Size(), d.UnitPriceParameters.Size()};
+  }
 };

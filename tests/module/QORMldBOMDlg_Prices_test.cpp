@@ -85,6 +85,24 @@ TEST_F(DialogTest, RenameIsOfferedOnlyForANewTitle) {
   }
 }
 
+// Typed numbers lose their sign; values set from a profile are raised to 1; a sort flag other than
+// 0 or 1 changes nothing.
+TEST_F(DialogTest, NumberingFieldsStayPositiveAndSortTakesOnlyZeroOrOne) {
+  for (auto [typed, shown] : {std::pair{"-5", "5"}, std::pair{"0", "0"}}) {
+    Type("StartNumber", typed);
+    EXPECT_EQ(W<QORDlgEditor>("StartNumber").GetLine().Utf8(), shown) << typed;
+  }
+  Dlg().SetStartAndIncrement(0, -3);
+  EXPECT_EQ(StartAndIncrement(), std::make_pair(1, 1));
+  for (int before : {0, 1}) {
+    Dlg().SetTypeOfSort(before);
+    Dlg().SetTypeOfSort(2);
+    int sort = -1;
+    Dlg().GetTypeOfSort(sort);
+    EXPECT_EQ(sort, before);
+  }
+}
+
 TEST_F(DialogTest, LeavingTheProfilesNumberingModeWarnsOncePerClick) {
   // A click with no profile named resets the shared warning toggle.
   auto& integers = W<QORDlgRadioButton>("RadioInteger");

@@ -88,6 +88,23 @@ TEST_F(StoredValuesTest, UserPropertyValuesLandInTheRowsOfTheirLines) {
   // "SurfaceCoating" matches too: the property is found by a part of its name.
   EXPECT_EQ(Strings({Cell(11, 1), Cell(11, 2), Cell(11, 3), Cell(11, 4)}), Strings({"TiN", "", "none", ""}));
   EXPECT_EQ(List().GetColumnTextWidth(11), 8);
+  // The width follows the property's name, not the title shown.
+  Dlg().AddColFromUserProperty("Coating", "Coating of the working faces");
+  Dlg().AddColFromUserProperty("CoatingOfTheSurfaces", "Layer");
+  EXPECT_EQ(List().GetColumnTextWidth(12), 8);
+  EXPECT_EQ(List().GetColumnTextWidth(13), 20 / 2 + 2);
+}
+
+// The three lists stay parallel: a hand-over that lacks one of them adds to none.
+TEST_F(StoredValuesTest, PartListsGrowOnlyWhenAllThreeAreGiven) {
+  QORListValQORBaseUnknown_var instances;
+  instances.Append(QORBaseUnknown_var(Instance("Plate.1")));
+  QORListValQORISpecObject_var prices;
+  prices.Append(QORISpecObject_var(UnitPrice("Plate.1")));
+  Dlg().SetAllParts(instances, {}, prices);
+  Dlg().SetAllParts({}, UnicodeList({"Plate.1"}), prices);
+  Dlg().SetAllParts(instances, UnicodeList({"Plate.1"}), {});
+  EXPECT_EQ(QORMldBOMDlgTestAccess::PartListSizes(Dlg()), (std::array<int, 3>{7, 2, 7}));
 }
 
 TEST_F(StoredValuesTest, StoredValuesFindRenamedInstancesThroughTheirGroups) {
