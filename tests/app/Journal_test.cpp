@@ -1,4 +1,4 @@
-// The journal driver: line numbers in refusals, exit codes, settings verbs and what the host shows.
+// The journal driver: line numbers in refusals and exit codes of bad lines.
 #include "Journal.h"
 
 #include <gtest/gtest.h>
@@ -58,36 +58,6 @@ INSTANTIATE_TEST_SUITE_P(
         JournalCase{"UnknownCommand", "start QORNoSuchCom\n", 3,
                     "journal:1: no command class named QORNoSuchCom\n"}),
     [](const ::testing::TestParamInfo<JournalCase>& test) { return std::string(test.param.name); });
-
-TEST_F(SessionTest, QueuedAnswersGoToConfirmationsInOrder) {
-  JournalReplay replay(session, presenter, shown, kSampleMoldPath);
-  const std::string profile = ::testing::TempDir() + "journal-test-missing.bom";
-  std::remove(profile.c_str());
-  std::istringstream journal("answer no\nstart QORMldBOMCom\ntype ReportName " + profile + "\n");
-  std::ostringstream err;
-  ASSERT_EQ(replay.Run(journal, err), 0) << err.str();
-  EXPECT_EQ(shown.str(),
-            "confirm QORMldBOMCom ProfileTitle ProfileExistError \"" + profile + "\" -- The profile " +
-                profile +
-                " does not exist. Do you want to create it? It is copied from the reference profile when "
-                "one is named; otherwise it is written when you close the dialog. -> no\n");
-}
-
-TEST_F(SessionTest, SameEventsGiveTheSameDump) {
-  auto dumpAfterEvents = [this] {
-    std::ostringstream out;
-    JournalReplay replay(session, presenter, out, kSampleMoldPath);
-    std::istringstream journal(
-        "start QORMldBOMCom\nselect TM-2417\ncolumn ListBOM 4\nrows ListBOM 3\ndump\nclose\n");
-    std::ostringstream err;
-    EXPECT_EQ(replay.Run(journal, err), 0) << err.str();
-    return out.str();
-  };
-  const std::string first = dumpAfterEvents();
-  EXPECT_EQ(first, dumpAfterEvents());
-  EXPECT_NE(first.find("row 3 selected:"), std::string::npos);
-  EXPECT_NE(first.find("highlighted \"TM-2417/CavityPlate\""), std::string::npos);
-}
 
 }  // namespace
 }  // namespace moldbom

@@ -1,4 +1,4 @@
-// The user-event entry point: what it refuses on a running BOM command, and what accepted events do.
+// The user-event entry point: what it refuses on a running BOM command, and a check that is no click.
 #include "UserEvents.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include "Dump.h"
 #include "QORCommandEngine.h"
 #include "QORDialogToolkit.h"
-#include "QOREditor.h"
 #include "SessionFixture.h"
 
 namespace moldbom {
@@ -21,12 +20,6 @@ Widget& DialogWidget(const std::string& id) {
   auto* widget = dynamic_cast<Widget*>(dialog->FindWidget(id));
   if (!widget) throw std::runtime_error("no widget " + id);
   return *widget;
-}
-
-std::string Cell(const std::string& list, int position, int row) {
-  QORUnicodeString text;
-  if (DialogWidget<QORDlgMultiList>(list).GetColumnItem(position, text, row) != S_OK) return "<none>";
-  return text.Utf8();
 }
 
 struct RefusalCase {
@@ -97,55 +90,6 @@ TEST_F(SessionTest, EventsNeedARunningCommand) {
   EXPECT_EQ(events.Push("PushFileOpen").Why(), "no command is running");
   EXPECT_EQ(events.Close(CloseKind::Window).Why(), "no command is running");
   EXPECT_EQ(events.Select("TM-2417").Why(), "no command is running");
-}
-
-TEST_F(SessionTest, AnalysisOpensTheColumnBarAndTheReportButton) {
-  StartAndAnalyse();
-  EXPECT_EQ(DialogWidget<QORDlgEditor>("ProductSelector").GetLine().Utf8(), "TM-2417");
-  EXPECT_TRUE(DialogWidget<QORDlgPushButton>("PushAnalyze").IsUsable());
-  EXPECT_EQ(events.Type("ReportName", "/tmp/p.bom").Why(), "ReportName is disabled");
-  Outcome report = events.Push("PushAnalyze");
-  ASSERT_TRUE(report) << report.Why();
-  EXPECT_EQ(QORCommandHost::CurrentStateName(), "Select Bom File");
-}
-
-TEST_F(SessionTest, RadioClickUnchecksItsFrameMatesAndNotifies) {
-  StartBom();
-  ASSERT_TRUE(events.Check("RadioLetter", true));
-  EXPECT_EQ(DialogWidget<QORDlgRadioButton>("RadioLetter").GetState(), QORDlgChecked);
-  EXPECT_EQ(DialogWidget<QORDlgRadioButton>("RadioInteger").GetState(), QORDlgUnchecked);
-  // The dialog heard the change: letters leave no use for start and increment.
-  EXPECT_EQ(DialogWidget<QORDlgEditor>("StartNumber").GetSensitivity(), QORDlgDisable);
-  EXPECT_EQ(events.Type("StartNumber", "3").Why(), "StartNumber is disabled");
-}
-
-TEST_F(SessionTest, TypedUnitPriceReachesThePriceAndTheTotal) {
-  StartAndAnalyse();
-  ASSERT_EQ(Cell("ListBOM", 1, 1), "2");  // the top clamp plate line holds two plates
-  Outcome typed = events.Cell("ListBOM", 1, 9, "100");
-  ASSERT_TRUE(typed) << typed.Why();
-  EXPECT_EQ(Cell("ListBOM", 9, 1), "100");
-  EXPECT_EQ(Cell("ListBOM", 10, 1), "200");
-  EXPECT_EQ(events.Cell("ListBOM", 1, 2, "X").Why(),
-            "the cell at row 1, display position 2 of ListBOM is not editable");
-}
-
-TEST_F(SessionTest, SelectedRowHighlightsItsComponents) {
-  StartAndAnalyse();
-  ASSERT_TRUE(events.Rows("ListBOM", {1}));
-  const std::vector<std::string> highlighted = QORFrmEditor::GetCurrentEditor()->GetHSO()->RenderedPaths();
-  EXPECT_EQ(highlighted.size(), 2u);
-  ASSERT_TRUE(events.Rows("ListBOM", {}));
-  EXPECT_EQ(DialogWidget<QORDlgMultiList>("ListBOM").GetSelectCount(), 0);
-}
-
-TEST_F(SessionTest, ClosingEndsTheCommandEitherWay) {
-  for (CloseKind kind : {CloseKind::Window, CloseKind::Dialog}) {
-    StartBom();
-    Outcome closed = events.Close(kind);
-    ASSERT_TRUE(closed) << closed.Why();
-    EXPECT_EQ(HostSession::RunningCommand(), nullptr);
-  }
 }
 
 TEST_F(SessionTest, CheckingABoxAlreadyInThatStateIsNoClick) {

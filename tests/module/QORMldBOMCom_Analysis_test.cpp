@@ -1,4 +1,4 @@
-// Product analysis of the BOM command: classification, attributes, pairing, numbering and sorting.
+// Product analysis of the BOM command: classification, attributes, work mode and a keep-mode edge.
 #include "QORMldBOMFixture.h"
 
 #include <algorithm>
@@ -94,182 +94,21 @@ TEST_F(BomClassificationTest, EveryListedInstanceIsPutInWorkModeUntilTheCommandE
   EXPECT_EQ(QORTlgServicesCacheList::WorkModeOf(part), 0);
 }
 
-// ---- which selections are analysed ----------------------------------------------------------
-
-class BomSelectionTest : public BomCommandTest {
- protected:
-  void SetUp() override {
-    BomCommandTest::SetUp();
-    LoadMold(MoldFile("Unit.1:unit Other.1:other Empty.1:empty",
-                      R"("unit": {"partNumber": "UNIT", "instances": [{"name": "Screw.1", "of": "screw"}]},
-                         "screw": {"partNumber": "SCREW"}, "other": {"partNumber": "OTHER"},
-                         "empty": {"partNumber": "EMPTY", "instances": [{"name": "Out.1", "of": "out"}]},
-                         "out": {"partNumber": "OUT", "properties": {"bom": false}})"));
-  }
-};
-
-TEST_F(BomSelectionTest, APartOrAnAssemblyWithoutKeptInstancesLeavesRoomForAnotherChoice) {
-  Select("MOLD/Other.1");
-  Select("MOLD/Empty.1");
-  EXPECT_FALSE(Access::AnalysedProduct(Command()));
-  EXPECT_EQ(Dlg().GetNumberOfLines(), 1);
-  Select("MOLD");
-  EXPECT_EQ(Column(2), (Strings{"SCREW", "OTHER"}));
-  EXPECT_EQ(Dlg().GetNumberOfLines(), 3);
-}
-
-TEST_F(BomSelectionTest, OnlyTheFirstSuccessfulAnalysisCounts) {
-  Select("MOLD/Unit.1");
-  Select("MOLD");
-  EXPECT_EQ(Texts(Access::LinePartNumbers(Command())), Strings{"SCREW"});
-  EXPECT_EQ(Dlg().GetNumberOfLines(), 2);
-  EXPECT_TRUE(Access::AnalysedProduct(Command()) == document_->FindByPath("MOLD/Unit.1"));
-}
-
-// ---- pairing, numbering and sorting ---------------------------------------------------------
-
-using BomLinesTest = BomCommandTest;
-
-TEST_F(BomLinesTest, SameReferenceAndSamePartMergeWithTheFirstInstanceShown) {
-  LoadMold(MoldFile("A.1:a Pin.1:pin B.1:b Mid.1:mid Pin.2:pin Pin.3:pin Last.1:last",
-                    R"("a": {"partNumber": "PN-A", "properties": {"bom": true, "reference": "SHARED"}},
-                       "b": {"partNumber": "PN-B", "properties": {"bom": true, "reference": "SHARED"}},
-                       "pin": {"partNumber": "PIN", "component": "EjectorPin"},
-                       "mid": {"partNumber": "MID"}, "last": {"partNumber": "LAST"})"));
-  Select("MOLD");
-  EXPECT_EQ(Column(2), (Strings{"PN-A", "PIN", "MID", "LAST"}));
-  EXPECT_EQ(Column(1), (Strings{"2", "3", "1", "1"}));
-  EXPECT_EQ(Texts(Access::LineIndexes(Command())), (Strings{"1", "2", "3", "4"}));
-  // A head that merged nothing still forms a group; the last record never does.
-  EXPECT_EQ(Texts(Access::InstanceGroups(Command())), (Strings{"A.1;B.1", "Pin.1;Pin.2;Pin.3", "Mid.1"}));
-}
-
-TEST_F(BomLinesTest, ASingleInstanceIsOneLineWithoutGroup) {
-  LoadMold(MoldFile("Only.1:only", R"("only": {"partNumber": "ONLY"})"));
-  Select("MOLD");
-  EXPECT_EQ(Column(0), Strings{"1"});
-  EXPECT_EQ(Column(1), Strings{"1"});
-  EXPECT_TRUE(Texts(Access::InstanceGroups(Command())).empty());
-}
-
-// A mold of count distinct parts P1, P2, ... used once each.
-std::string DistinctParts(int count) {
-  std::string instances, products;
-  for (int i = 1; i <= count; ++i) {
-    instances += "P" + std::to_string(i) + ".1:p" + std::to_string(i) + " ";
-    products += (i > 1 ? ", \"p" : "\"p") + std::to_string(i) + R"(": {"partNumber": "PART-)" + std::to_string(i) +
-                "\"}";
-  }
-  return MoldFile(instances, products);
-}
-
-TEST_F(BomLinesTest, IntegersFollowStartAndIncrementWhileLettersSkipTheLettersNeverGiven) {
-  LoadMold(DistinctParts(11));
-  Dlg().SetStartAndIncrement(10, 5);
-  Select("MOLD");
-  EXPECT_EQ(Column(0), (Strings{"10", "15", "20", "25", "30", "35", "40", "45", "50", "55", "60"}));
-  EndCommand();
-  Dlg().SetNumberingMode(FALSE);
-  Dlg().SetStartAndIncrement(10, 5);
-  Select("MOLD");
-  EXPECT_EQ(Column(0), (Strings{"A", "B", "C", "D", "E", "F", "G", "H", "J", "K", "L"}));
-}
-
-TEST_F(BomLinesTest, SortByTypeGroupsInTypeOrderWithBlankLinesAndNumbersInDisplayOrder) {
-  LoadMold(MoldFile("Part.1:part1 Pin.1:pin Plate.1:plate1 Leader.1:leader Plate.2:plate2 Part.2:part2",
-                    R"("part1": {"partNumber": "PART-1"}, "part2": {"partNumber": "PART-2"},
-                       "pin": {"partNumber": "PIN", "component": "EjectorPin"},
-                       "leader": {"partNumber": "LEADER", "component": "LeaderPin"},
-                       "plate1": {"partNumber": "PLATE-1", "plate": true},
-                       "plate2": {"partNumber": "PLATE-2", "plate": true})"));
-  Dlg().SetTypeOfSort(1);
-  Select("MOLD");
-  Strings shown;
-  for (const auto& row : Table()) shown.push_back(row[0] + ":" + row[2]);
-  EXPECT_EQ(shown, (Strings{"1:PLATE-1", "2:PLATE-2", ":", "3:PIN", ":", "4:LEADER", ":", "5:PART-1", "6:PART-2"}));
-  // The line lists keep the walk order.
-  EXPECT_EQ(Texts(Access::LinePartNumbers(Command())),
-            (Strings{"PART-1", "PIN", "PLATE-1", "LEADER", "PLATE-2", "PART-2"}));
-}
-
 // ---- keeping the numbers of a profile -------------------------------------------------------
 
-// A profile as read: instance names, numbers (letter indices), unit prices and the highest number.
-struct KeptProfile { Strings names; std::vector<int> numbers; Strings prices; int maxNumber; Strings associations; };
-
-class BomKeepModeTest : public BomCommandTest {
- protected:
-  void SetUp() override {
-    BomCommandTest::SetUp();
-    LoadMold(MoldFile("Plate.1:plate New.1:new Pin.1:pin Added.1:added",
-                      R"("plate": {"partNumber": "PLATE", "plate": true,
-                                   "parameters": [{"name": "UnitPrice", "type": "real", "value": 300}]},
-                         "new": {"partNumber": "NEW"}, "pin": {"partNumber": "PIN", "component": "EjectorPin"},
-                         "added": {"partNumber": "ADDED",
-                                   "parameters": [{"name": "UnitPrice", "type": "real", "value": 9}]})"));
-  }
-  void Profile(const KeptProfile& profile) {
-    QORMldBOMCom& command = Command();
-    Access::ProfileInstanceNames(command) = UnicodeList(profile.names);
-    for (int number : profile.numbers) Access::ProfileNumbers(command).Append(number);
-    Access::ProfileUnitPrices(command) = UnicodeList(profile.prices);
-    Access::ProfileMaxNumber(command) = profile.maxNumber;
-    Access::ProfileAssociations(command) = UnicodeList(profile.associations);
-    Dlg().SetKeepMode(TRUE);
-  }
-};
-
-// Known components keep their numbers, new ones continue after the highest (a highest of zero leaves
-// the counter to the start value); unit prices come from the profile, so the plate's own 300 gives
-// way and the part added since shows none; a renamed instance is found through the associations.
-TEST_F(BomKeepModeTest, KnownComponentsKeepTheirNumbersAndProfilePrices) {
-  const struct {
-    const char* name;
-    KeptProfile profile;
-    bool letters;
-    int start;
-    Strings numbers, unitPrices;  // "*": not this case's concern
-  } cases[] = {
-      {"integers", {{"Pin.1", "Plate.1"}, {3, 12}, {"", "7.5"}, 12, {}}, false, 1, {"12", "13", "3", "14"},
-       {"7.5", "", "", ""}},
-      {"highest zero", {{"Pin.1"}, {0}, {""}, 0, {}}, false, 5, {"5", "6", "0", "7"}, {"*", "*", "*", "*"}},
-      // Index 8 is I, shown as J; new lines continue after index 9 (J).
-      {"letters", {{"Pin.1", "Plate.1"}, {8, 0}, {"", ""}, 9, {}}, true, 1, {"A", "K", "J", "L"}, {"*", "*", "*", "*"}},
-      {"renamed", {{"OldPin.1"}, {7}, {"2.5"}, 7, {"OldPin.1;Pin.1;"}}, false, 1, {"8", "9", "7", "10"},
-       {"*", "*", "2.5", "*"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Profile(c.profile);
-    Dlg().SetNumberingMode(c.letters ? FALSE : TRUE);
-    Dlg().SetStartAndIncrement(c.start, 1);
-    Select("MOLD");
-    EXPECT_EQ(Column(0), c.numbers);
-    Strings unitPrices = Column(9);
-    for (std::size_t i = 0; i < unitPrices.size() && i < c.unitPrices.size(); ++i)
-      if (c.unitPrices[i] == "*") unitPrices[i] = "*";
-    EXPECT_EQ(unitPrices, c.unitPrices);
-    EndCommand();
-  }
-}
-
-TEST_F(BomKeepModeTest, ProfileColumnsAreAddedFilledMovedAndHidden) {
-  QORMldBOMCom& command = Command();
-  Profile({{"Plate.1", "Pin.1"}, {1, 2}, {"", ""}, 2, {}});
-  Access::ProfileColumnKinds(command) = UnicodeList({"1"});
-  Access::ProfileColumnTitles(command) = UnicodeList({"Cost"});
-  Access::ProfileColumnProperties(command) = UnicodeList({""});
-  Access::ProfileAddedValues(command) = UnicodeList({"plate cost", "pin cost"});
-  for (int code : {0, 2, 1, 3, 4, 5, 6, 7, 8, 9, 1011, 10}) Access::ProfileColumnPositions(command).Append(code);
+// A profile whose highest number is zero leaves the counter to the start value, so new lines count
+// from there; the end-to-end profiles all hold higher numbers.
+TEST_F(BomCommandTest, AKeptHighestNumberOfZeroLeavesNewLinesToTheStartValue) {
+  LoadMold(MoldFile("Plate.1:plate Pin.1:pin New.1:new",
+                    R"("plate": {"partNumber": "PLATE", "plate": true}, "new": {"partNumber": "NEW"},
+                       "pin": {"partNumber": "PIN", "component": "EjectorPin"})"));
+  Access::ProfileInstanceNames(Command()) = UnicodeList({"Pin.1"});
+  Access::ProfileNumbers(Command()).Append(0);
+  Access::ProfileMaxNumber(Command()) = 0;
+  Dlg().SetKeepMode(TRUE);
+  Dlg().SetStartAndIncrement(5, 1);
   Select("MOLD");
-
-  QORListOfQORUnicodeString titles;
-  Dlg().GetColumnTitles(titles);
-  EXPECT_EQ(Texts(titles), (Strings{"Number", "Part Number", "Qty", "Reference", "Mold Ref", "Supplier", "Material",
-                                    "Source", "Heat Treat", "Unit Price", "Cost"}));
-  const auto table = Table();
-  ASSERT_EQ(table.size(), 4u);
-  EXPECT_EQ(table[0][10] + "|" + table[1][10] + "|" + table[2][10], "plate cost||pin cost");
+  EXPECT_EQ(Column(0), (Strings{"5", "0", "6"}));
 }
 
 }  // namespace

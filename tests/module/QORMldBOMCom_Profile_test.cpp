@@ -98,116 +98,18 @@ TEST_F(BomProfileTest, WriteFailuresAreReportedAndAnEmptyNameWritesNothing) {
   }
 }
 
-// A keep-mode profile read back, the same mold analysed and the dialog closed gives the same bytes.
-TEST_F(BomProfileTest, ReadAnalyseAndCloseRewritesTheSameBytes) {
-  for (const bool letters : {false, true}) {
-    SCOPED_TRACE(letters ? "letters" : "integers");
-    Dlg().SetKeepMode(TRUE);
-    Dlg().SetNumberingMode(letters ? FALSE : TRUE);
-    Dlg().SetStartAndIncrement(4, 3);
-    Select("MOLD");
-    Dlg().AddCol(QORUnicodeString("Note"), TRUE);
-    Dlg().AddColFromUserProperty(QORUnicodeString("Material"), QORUnicodeString("Mat"));
-    List().SetColumnItem(11, QORUnicodeString("check fit"), 2, QORDlgDataModify);
-    Dlg().MoveColumnTo(3, 1);
-    Dlg().HideCol(4);
-    const std::string first = Close(report_);
-    EndCommand();
-
-    Dlg().SetReportFile(QORUnicodeString(report_));
-    EXPECT_EQ(Command().GetProfile(), S_OK);
-    Select("MOLD");
-    EXPECT_EQ(Close(report_), first);
-    EXPECT_TRUE(presenter_.messages.empty());
-    EndCommand();
-  }
-}
-
 // ---- reading --------------------------------------------------------------------------------
 
-TEST_F(BomProfileTest, ReadingKeepsTheRecordsAndAppliesTheHeader) {
-  WriteFile(report_,
-            "HEADER;\r\nMOLD;0;K;0;-3;x;\r\n0;2;1;3;4;5;6;7;8;9;1010;\r\n11;Cost;-1;;\r\n12;Mat;2;Material;\r\n"
-            "DATA;\r\n4;Plate.1;12.5;cheap;1.2311;\r\nx;Pin.1;-2;\r\n\r\n7;Last.1;abc;note;\r\n"
-            "ASSOCIATION;\r\nPin.1;Pin.2;\r\n");
-  EXPECT_EQ(Read(report_, ""), S_OK);
-  QORMldBOMCom& command = Command();
-  EXPECT_EQ(Integers(Access::ProfileNumbers(command)), (std::vector<int>{4, -1, 7}));
-  EXPECT_EQ(Access::ProfileMaxNumber(command), 7);
-  EXPECT_EQ(Texts(Access::ProfileInstanceNames(command)), (Strings{"Plate.1", "Pin.1", "Last.1"}));
-  EXPECT_EQ(Texts(Access::ProfileUnitPrices(command)), (Strings{"12.5", "", ""}));
-  EXPECT_EQ(Texts(Access::ProfileAddedValues(command)), (Strings{"cheap", "1.2311", "", "", "note", ""}));
-  EXPECT_EQ(Texts(Access::ProfileAssociations(command)), Strings{"Pin.1;Pin.2;"});
-  EXPECT_EQ(Integers(Access::ProfileColumnPositions(command)),
-            (std::vector<int>{0, 2, 1, 3, 4, 5, 6, 7, 8, 9, 1010, 11, 12}));
-  EXPECT_EQ(Texts(Access::ProfileColumnKinds(command)), (Strings{"-1", "2"}));
-  EXPECT_EQ(Texts(Access::ProfileColumnProperties(command)), (Strings{"", "Material"}));
-
-  EXPECT_TRUE(Dlg().IsKeepMode());
-  EXPECT_TRUE(Dlg().IsIntegerMode());
-  EXPECT_EQ(StartAndIncrement(), std::make_pair(3, 1));
-  QORListOfQORUnicodeString titles;
-  Dlg().GetColumnTitles(titles);
-  EXPECT_EQ(Texts(titles), (Strings{"Number", "Part Number", "Qty", "Reference", "Mold Ref", "Supplier", "Material",
-                                    "Source", "Heat Treat", "Unit Price", "Cost", "Mat"}));
-  EXPECT_TRUE(presenter_.messages.empty());
-}
-
-TEST_F(BomProfileTest, LetterLabelsReadAsIndicesAndTheStartComesBackAsOne) {
-  WriteFile(report_, std::string("HEADER;\r\nMOLD;1;R;A;\r\n") + FixedLine + "DATA;\r\nC;a;\r\nI;b;\r\nAB;c;\r\nZZ;d;\r\n");
-  Dlg().SetStartAndIncrement(9, 9);
-  Read(report_, "");
-  EXPECT_EQ(Integers(Access::ProfileNumbers(Command())), (std::vector<int>{2, 8, -1, 51}));
-  EXPECT_EQ(Access::ProfileMaxNumber(Command()), 51);
-  EXPECT_FALSE(Dlg().IsIntegerMode());
-  EXPECT_EQ(StartAndIncrement(), std::make_pair(1, 1));
-  int sort = 0;
-  Dlg().GetTypeOfSort(sort);
-  EXPECT_EQ(sort, 1);
-}
-
-TEST_F(BomProfileTest, InvalidSettingsAreWarnedAndReplacedWhileReadingGoesOn) {
-  WriteFile(report_, std::string("HEADER;\r\nMOLD;2;Q;B;7;-9;\r\n") + FixedLine + "DATA;\r\n12;a;\r\n");
-  Dlg().SetTypeOfSort(1);
-  Read(report_, "");
-  EXPECT_EQ(MessageKeys(), (Strings{"ProfileTitle/ProfileInvalidSortType", "ProfileTitle/ProfileInvalidKeep",
-                                    "ProfileTitle/ProfileInvalidNbrMode"}));
-  EXPECT_EQ(Integers(Access::ProfileNumbers(Command())), std::vector<int>{12});
-  int sort = 1;
-  Dlg().GetTypeOfSort(sort);
-  EXPECT_EQ(sort, 0);
-  EXPECT_FALSE(Dlg().IsKeepMode());
-  EXPECT_TRUE(Dlg().IsIntegerMode());
-  EXPECT_EQ(StartAndIncrement(), std::make_pair(7, 9));
-  EXPECT_EQ(Texts(Access::ProfileInstanceNames(Command())), Strings{"a"});
-  EXPECT_EQ(Dlg().GetReportFile().Utf8(), report_);
-}
-
-TEST_F(BomProfileTest, ParsingStopsAtAnErrorButKeepsAndAppliesWhatItRead) {
-  WriteFile(report_, std::string("HEADER;\r\nMOLD;0;R;0;1;1;\r\n") + FixedLine + "11;Cost;1;;\r\n12;Bad;0;;\r\n");
-  Read(report_, "");
-  EXPECT_EQ(Texts(Access::ProfileColumnTitles(Command())), (Strings{"Cost", "Bad"}));
-  EXPECT_EQ(Texts(Access::ProfileColumnKinds(Command())), Strings{"1"});
-  EXPECT_EQ(Dlg().GetNumberOfItems(), 12);
-}
-
-// Each refusal of the header: its message with its parameter; the report file is cleared and so
-// is never overwritten at close.
+// Refusals of the header that the bad profiles of the end-to-end runs leave out: a header without
+// settings, hidden codes past the last column, a position past the columns in use. The file is
+// cleared from the dialog and so never overwritten at close.
 TEST_F(BomProfileTest, HeaderErrorsStopWithTheirMessageAndProtectTheFile) {
   const std::string settings = "HEADER;\r\nMOLD;0;R;0;1;1;\r\n";
   const std::vector<std::tuple<std::string, std::string, Strings>> cases = {
       {"HEADER;\r\nDATA;\r\n", "ProfileHeaderError", {}},
-      {settings + "DATA;\r\n", "ProfileHeaderError", {}},
-      {settings + "0;1;2;3;4;5;6;7;8;9;9;\r\nDATA;\r\n", "ProfileHeaderNumColError", {}},
       {settings + "0;1;2;3;4;5;6;7;8;9;11;\r\nASSOCIATION;\r\n", "ProfileHeaderNumColError", {}},
-      {settings + "0;1;2;3;4;5;6;7;8;9;\r\n", "ProfileInvalidFix", {}},
-      {settings + "0;1;2;61;4;5;6;7;8;9;10;\r\n", "ProfileInvalidFix2", {"4"}},
       {settings + "0;1;2;3;4;5;6;7;8;9;1061;\r\n", "ProfileInvalidFix2", {"11"}},
-      {settings + FixedLine + "61;Cost;1;;\r\n", "ProfileInvalidAdded", {"4"}},
       {settings + FixedLine + "11;Cost;1;;\r\n1061;Wide;1;;\r\n", "ProfileInvalidAdded", {"5"}},
-      {settings + FixedLine + "11; ;1;;\r\n", "ProfileInvalidAdded2", {"4"}},
-      {settings + FixedLine + "11;Cost;0;;\r\n", "ProfileInvalidAdded3", {"4"}},
-      {settings + FixedLine + "11;Mat;2;;\r\n", "ProfileInvalidAdded4", {"4"}},
   };
   for (const auto& [content, key, params] : cases) {
     SCOPED_TRACE(key + " in\n" + content);

@@ -125,25 +125,6 @@ TEST_F(BomCommandTest, ResourceNamesFallBackToTheStateCommand) {
   EXPECT_STREQ(Command().GetResourceFilename(2), Command().QORStateCommand::GetResourceFilename(1));
 }
 
-TEST_F(BomReportTest, TheReportButtonShowsTheBoxAndCancelReturnsWithoutWriting) {
-  Select("MOLD");
-  PressReportButton();
-  EXPECT_EQ(QORCommandHost::CurrentStateName(), "Select Bom File");
-  ASSERT_TRUE(SaveBox());
-  EXPECT_EQ(SaveBox()->title, "Save Bill Of Material As");
-  EXPECT_EQ(SaveBox()->filters,
-            (std::vector<std::pair<std::string, std::string>>{{"Microsoft Excel text file(*.csv)", "*.csv"}}));
-
-  EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", false, ""), "");
-  EndEvent();
-  EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
-  EXPECT_FALSE(SaveBox());
-  EXPECT_TRUE(std::filesystem::is_empty(directory_));
-  // The box agent was re-armed: the box works a second time.
-  PressReportButton();
-  EXPECT_TRUE(SaveBox());
-}
-
 TEST_F(BomReportTest, EveryProfileChoiceIsHeardBecauseTheAgentIsReArmedFirst) {
   const std::string header = "HEADER;\r\nMOLD;0;R;0;1;1;\r\n0;1;2;3;4;5;6;7;8;9;10;\r\nDATA;\r\n";
   for (const std::string name : {"First", "Second"}) {

@@ -182,18 +182,10 @@ TEST_F(ColumnModelTest, RandomSequencesKeepDescriptorsTableAndTitlesTogether) {
   }
 }
 
-TEST_F(ColumnModelTest, MovesStepOverHiddenColumnsAndStopAtAHiddenEdge) {
+// No move without a selection, from either edge, or towards hidden columns only.
+TEST_F(ColumnModelTest, NoMoveFromAnEdgeOrTowardsHiddenColumnsOnly) {
   for (const char* title : {"A", "B", "C"}) Dlg().AddCol(title, FALSE);
   Dlg().HideCol(12);
-  SelectColumn(11);
-  Press("PushRight");
-  EXPECT_EQ(ShownTitles().back(), "A");
-  EXPECT_EQ(List().GetColumnTitle(12).Utf8(), "B");
-  EXPECT_EQ(Positions()[11], 13);
-  EXPECT_FALSE(IsEnabled("PushRight"));
-  EXPECT_TRUE(IsEnabled("PushLeft"));
-
-  // No move without a selection, from either edge, or towards hidden columns only (12 and 13 now).
   Dlg().HideCol(13);
   const std::vector<int> before = Positions();
   for (auto [selected, right] : {std::pair{11, true}, std::pair{-1, true}, std::pair{0, false}, std::pair{13, true}}) {
@@ -206,29 +198,8 @@ TEST_F(ColumnModelTest, MovesStepOverHiddenColumnsAndStopAtAHiddenEdge) {
   }
 }
 
-TEST_F(ColumnModelTest, ProfileOrderIsRebuiltByMovingToEachPositionInTurn) {
-  Dlg().MoveColumnTo(1, 5);
-  Dlg().MoveColumnTo(3, 1);
-  Dlg().MoveColumnTo(2, 2);
-  const Strings titles = ShownTitles();
-  EXPECT_EQ(Strings(titles.begin(), titles.begin() + 3), Strings({"Number", "Part Number", "Qty"}));
-  EXPECT_EQ(QORMldBOMDlgTestAccess::SelectedColumn(Dlg()), -1);
-}
-
-TEST_F(ColumnModelTest, HidingListsTheHiddenTitlesEverywhereButTheShownOnes) {
-  Dlg().HideCol(3);
-  QORListOfQORUnicodeString shown;
-  Dlg().GetColumnTitles(shown);
-  EXPECT_EQ(std::count(shown.begin(), shown.end(), QORUnicodeString("Reference")), 0);
-  QORListOfInt positions, kinds;
-  QORListOfQORUnicodeString properties, titles;
-  Dlg().GetListOfColInfo(positions, kinds, properties, titles);
-  EXPECT_EQ(positions[4], 1003);
-  EXPECT_EQ(titles[4].Utf8(), "Reference");
-  EXPECT_EQ(W<QORDlgCombo>("ComboDisplay").GetLineCount(), 1);
-  EXPECT_TRUE(IsShown("ComboDisplay"));
-
-  // Out of range: nothing is hidden, yet the column selection is reset.
+// Out of range nothing is hidden, yet the column selection is reset.
+TEST_F(ColumnModelTest, HidingOutOfRangeOnlyResetsTheSelection) {
   SelectColumn(2);
   Dlg().HideCol(11);
   EXPECT_EQ(QORMldBOMDlgTestAccess::SelectedColumn(Dlg()), -1);

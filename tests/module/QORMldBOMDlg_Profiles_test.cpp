@@ -1,4 +1,4 @@
-// Naming the profile and the reference profile: typed names, the file dialogs and their replay presets.
+// Naming the profile and the reference profile: the extension rule and the file boxes' replay presets.
 #include <filesystem>
 #include <fstream>
 
@@ -13,7 +13,6 @@ namespace {
 const char* const ReplayVariables[] = {"TlgBOM_RPL_BOM_DIR",          "TlgBOM_RPL_BOM_NAME",
                                        "TlgBOM_RPL_BOMREF_DIR",       "TlgBOM_RPL_BOMREF_NAME",
                                        "TlgBOM_RPL_BOMINIT_FULLNAME", "TlgBOM_RPL_BOM_FULLNAME"};
-using Filters = std::vector<std::pair<std::string, std::string>>;
 
 class ProfileTest : public DialogTest {
  protected:
@@ -37,45 +36,12 @@ class ProfileTest : public DialogTest {
   FatherCommand* father_ = nullptr;
 };
 
-TEST_F(ProfileTest, TypedNamesGetTheExtensionAndOnlyNewNamesWithADirectoryAreRead) {
-  struct Case { const char* editor; const char* typed; const char* stored; std::size_t told, warnings; };
-  const Case cases[] = {{"ReportName", "/tmp/p", "/tmp/p.bom", 1, 0},
-                        {"ReportName", "/tmp/p", "/tmp/p.bom", 1, 0},
-                        {"ReportName", "/tmp/p.bom", "/tmp/p.bom", 1, 0},
-                        {"ReportName", "profile", "profile.bom", 1, 1},
-                        {"ReportName", "", "", 2, 1},
-                        {"RefProfName", "C:\\ref\\r.BOM", "C:\\ref\\r.BOM.bom", 3, 1}};
-  for (const Case& c : cases) {
-    Type(c.editor, c.typed);
-    const bool report = std::string(c.editor) == "ReportName";
-    EXPECT_EQ((report ? Dlg().GetReportFile() : Dlg().GetReferenceFile()).Utf8(), c.stored) << c.typed;
-    EXPECT_EQ(W<QORDlgEditor>(c.editor).GetLine().Utf8(), c.stored);
-    EXPECT_EQ(Told(), c.told) << c.typed;
-    EXPECT_EQ(presenter_.messages.size(), c.warnings) << c.typed;
-  }
-  EXPECT_EQ(MessageKeys()[0], "ProfileTitle/ProfileDirError");
-}
-
-TEST_F(ProfileTest, AChosenFileIsStoredWithTheExtensionOneFileDialogAtATime) {
-  Press("PushOpenRefProf");
-  const std::pair<const char*, const char*> chosen[] = {
-      {"/tmp/prof", "/tmp/prof.bom"}, {"/x.bom", "/x.bom"}, {".bom", ".bom.bom"}, {"/a", "/a.bom"}};
-  std::size_t told = 0;
-  for (auto [path, stored] : chosen) {
-    Press("PushFileOpen");
-    const std::vector<QOROpenBoxInfo> boxes = QORFileBoxHost::OpenBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, "Select the Tooling Profile");
-    EXPECT_EQ(boxes[0].filters, (Filters{{"Tooling Profile (*.bom)", "*.bom"}}));
-    EXPECT_EQ(QORFileBoxHost::Answer("FileOpen", true, path), "");
-    EXPECT_EQ(W<QORDlgEditor>("ReportName").GetLine().Utf8(), stored);
-    EXPECT_EQ(Told(), ++told);
-  }
-  Press("PushOpenRefProf");
-  EXPECT_EQ(QORFileBoxHost::Answer("FileOpen", false, ""), "");
-  EXPECT_TRUE(QORFileBoxHost::OpenBoxes().empty());
-  EXPECT_EQ(Dlg().GetReferenceFile().Utf8(), "");
-  EXPECT_EQ(Told(), told);
+// The extension is matched case by case, and a backslash also names a directory.
+TEST_F(ProfileTest, AnUpperCaseExtensionIsNoExtensionAndABackslashIsADirectory) {
+  Type("RefProfName", "C:\\ref\\r.BOM");
+  EXPECT_EQ(Dlg().GetReferenceFile().Utf8(), "C:\\ref\\r.BOM.bom");
+  EXPECT_EQ(Told(), 1u);
+  EXPECT_TRUE(presenter_.messages.empty());
 }
 
 TEST_F(ProfileTest, ReplayPresetsTheFileBoxAndStartsFromAFreshProfile) {

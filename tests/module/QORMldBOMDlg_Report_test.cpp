@@ -1,5 +1,5 @@
-// Rows handed to the table and read back: display, blank lines, stored added values, the lookup of
-// renamed instances, visible lines and profile fields.
+// Rows handed to the table: the values a caller may give, blank lines, the lookup of renamed
+// instances and the parallel part lists.
 #include "QORMldBOMFixture.h"
 
 namespace bomtest {
@@ -29,21 +29,6 @@ TEST_F(ReportTest, UnitPriceComesOnlyFromATenthValueAndWideEnoughWidthsApply) {
   EXPECT_EQ(List().GetRowEditable(3), 1);
 }
 
-// A profile named before the analysis lays out the table; the analysis resets it and shows its lines.
-TEST_F(ReportTest, LinesAfterAProfilesLayoutStartNewRowsAndOnlyUnitPriceIsEditable) {
-  Dlg().AddCol("Note", TRUE);
-  Dlg().MoveColumnTo(2, 0);
-  Dlg().MoveColumnTo(12, 3);
-  Dlg().InitReport();
-  AddRow({"1", "4", "PN-A"});
-  Dlg().AddBlankLine();
-  AddRow({"2", "1", "PN-B"});
-  ASSERT_EQ(Dlg().GetNumberOfLines(), 4);
-  EXPECT_EQ(Strings({Cell(0, 0), Cell(0, 1), Cell(0, 2), Cell(0, 3)}), Strings({"", "1", "", "2"}));
-  EXPECT_EQ(Strings({Cell(1, 1), Cell(2, 3)}), Strings({"4", "PN-B"}));
-  for (int p = 0; p < 61; ++p) EXPECT_EQ(List().GetColumnEditable(p), p == 9 ? 1 : 0) << p;
-}
-
 TEST_F(ReportTest, SearchInstanceNameLooksInStoredGroupsThenInCurrentGroups) {
   struct Case { const char* name; Strings known, groupsA, groupsB; const char* found; };
   const Case cases[] = {
@@ -59,41 +44,7 @@ TEST_F(ReportTest, SearchInstanceNameLooksInStoredGroupsThenInCurrentGroups) {
         << c.name;
 }
 
-TEST_F(ReportTest, LinesLeaveOutHiddenColumnsAndFollowMovesWhileProfileFieldsDoNot) {
-  AddRow({"7", "4", "PN", "REF", "", "", "", "", "", "2.5"});
-  Dlg().AddBlankLine();
-  Dlg().AddCol("Cost", TRUE);
-  Dlg().HideCol(0);
-  SelectColumn(2);
-  Press("PushLeft");
-  QORListOfQORUnicodeString line;
-  Dlg().GetLine(1, line);
-  EXPECT_EQ(Texts(line), Strings({"PN", "4", "REF", "", "", "", "", "", "2.5", "", ""}));
-  QORBoolean blank = TRUE;
-  Dlg().GetLineInfo(1, 1, line, blank);
-  EXPECT_FALSE(blank);
-  EXPECT_EQ(Texts(line), Strings({"7", " ", "2.5", " "}));
-  Dlg().GetLineInfo(2, 2, line, blank);
-  EXPECT_TRUE(blank);
-  EXPECT_EQ(line.Size(), 0);
-  Dlg().GetLine(-1, line);
-  EXPECT_EQ(line.Size(), 0);
-}
-
 using StoredValuesTest = MoldDialogTest;
-
-TEST_F(StoredValuesTest, UserPropertyValuesLandInTheRowsOfTheirLines) {
-  Dlg().AddColFromUserProperty("Coating", "");
-  EXPECT_EQ(List().GetColumnTitle(11).Utf8(), "Coating");
-  // "SurfaceCoating" matches too: the property is found by a part of its name.
-  EXPECT_EQ(Strings({Cell(11, 1), Cell(11, 2), Cell(11, 3), Cell(11, 4)}), Strings({"TiN", "", "none", ""}));
-  EXPECT_EQ(List().GetColumnTextWidth(11), 8);
-  // The width follows the property's name, not the title shown.
-  Dlg().AddColFromUserProperty("Coating", "Coating of the working faces");
-  Dlg().AddColFromUserProperty("CoatingOfTheSurfaces", "Layer");
-  EXPECT_EQ(List().GetColumnTextWidth(12), 8);
-  EXPECT_EQ(List().GetColumnTextWidth(13), 20 / 2 + 2);
-}
 
 // The three lists stay parallel: a hand-over that lacks one of them adds to none.
 TEST_F(StoredValuesTest, PartListsGrowOnlyWhenAllThreeAreGiven) {
@@ -105,27 +56,6 @@ TEST_F(StoredValuesTest, PartListsGrowOnlyWhenAllThreeAreGiven) {
   Dlg().SetAllParts({}, UnicodeList({"Plate.1"}), prices);
   Dlg().SetAllParts(instances, UnicodeList({"Plate.1"}), {});
   EXPECT_EQ(QORMldBOMDlgTestAccess::PartListSizes(Dlg()), (std::array<int, 3>{7, 2, 7}));
-}
-
-TEST_F(StoredValuesTest, StoredValuesFindRenamedInstancesThroughTheirGroups) {
-  Dlg().AddCol("Cost", TRUE);
-  Dlg().AddColFromUserProperty("Coating", "");
-  Dlg().AddCol("Note", FALSE);
-  const Strings names = {"Screw.2", "Pin.3", "Ghost"};
-  const Strings values = {"s-cost", "s-coat", "s-note", "p-cost", "p-coat", "p-note", "g1", "g2", "g3"};
-  List().SetColumnItem(11, "old", 3, QORDlgDataModify);
-  Dlg().DisplayAdded(UnicodeList(names), UnicodeList(values), {}, UnicodeList({"Pin.1;Pin.2;Pin.3;Pin.4", "Screw.1;Screw.2"}));
-  EXPECT_EQ(Strings({Cell(11, 1), Cell(12, 1), Cell(13, 1)}), Strings({"p-cost", "TiN", "p-note"}));
-  EXPECT_EQ(Strings({Cell(11, 3), Cell(12, 3), Cell(13, 3)}), Strings({"", "none", ""}));
-  EXPECT_EQ(Strings({Cell(11, 4), Cell(12, 4), Cell(13, 4)}), Strings({"s-cost", "", "s-note"}));
-  EXPECT_EQ(Cell(11, 2), "");
-
-  QORListOfQORUnicodeString fields;
-  QORBoolean blank = TRUE;
-  Dlg().GetLineInfo(3, 2, fields, blank);
-  EXPECT_EQ(Texts(fields), Strings({"2", "Plate.1", " ", " ", "none", " "}));
-  Dlg().GetLineInfo(3, 9, fields, blank);
-  EXPECT_EQ(Texts(fields)[1], " ");
 }
 
 }  // namespace

@@ -78,12 +78,6 @@ std::pair<int, int> BomTest::StartAndIncrement() {
   return {start, increment};
 }
 
-Strings BomTest::MessageKeys() const {
-  Strings keys;
-  for (const BomMessage& message : presenter_.messages) keys.push_back(message.titleKey + "/" + message.messageKey);
-  return keys;
-}
-
 // ---- the running command --------------------------------------------------------------------
 
 void BomCommandTest::SetUp() {
@@ -256,11 +250,6 @@ QORICkeParm_var MoldDialogTest::UnitPrice(const std::string& name) {
   for (const QORISpecObject_var& object : parameters)
     if (QORICkeParm_var parameter(object); parameter && parameter->GetName() == "UnitPrice") return parameter;
   return nullptr;
-}
-
-Strings MoldDialogTest::Highlighted() {
-  QORFrmEditor* editor = QORFrmEditor::GetCurrentEditor();
-  return editor && editor->GetHSO() ? editor->GetHSO()->RenderedPaths() : Strings{};
 }
 
 }  // namespace bomtest

@@ -107,8 +107,6 @@ class BomTest : public ::testing::Test {
   // Descriptor positions of the columns in use.
   std::vector<int> Positions();
   std::pair<int, int> StartAndIncrement();
-  // "title/message" keys of what the user was shown or asked.
-  Strings MessageKeys() const;
 
   RecordingPresenter presenter_;
   std::unique_ptr<QORPresenterScope> presenterScope_;
@@ -168,7 +166,6 @@ class MoldDialogTest : public DialogTest {
 
   QORIProduct_var Instance(const std::string& name);
   QORICkeParm_var UnitPrice(const std::string& name);
-  Strings Highlighted();
 
   std::unique_ptr<QORMoldDocument> document_;
 };
