@@ -9,6 +9,7 @@
 
 #include "QORBase.h"
 #include "QORDialogToolkit.h"
+#include "QORExpected.h"
 #include "QORProductStructure.h"
 
 class QORStateCommand;
@@ -240,18 +241,14 @@ class QOR_EXPORT QORClassDictionary {
 
 // A module library loaded with dlopen; it stays loaded for the life of the process, since its
 // registrations live in the dictionary.
-struct QORModuleLoadResult {
-  bool ok = false;
-  std::string error;
-};
-QOR_EXPORT QORModuleLoadResult QORLoadModule(const std::string& path);
+QOR_EXPORT QOROutcome QORLoadModule(const std::string& path);
 
 // The host's command engine: at most one running state command at a time.
 class QOR_EXPORT QORCommandHost {
  public:
   // Creates a command by class name, builds its graph, activates it and enters its initial state.
-  // Empty string on success, else why it could not start.
-  static std::string StartCommand(const std::string& className);
+  // Fails, saying why, when the command could not start.
+  static QOROutcome StartCommand(const std::string& className);
   static QORStateCommand* RunningCommand();
   // Cancels and destroys the running command, if any.
   static void CancelRunningCommand();

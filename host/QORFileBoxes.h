@@ -6,6 +6,7 @@
 
 #include "QORBase.h"
 #include "QORDialogToolkit.h"
+#include "QORExpected.h"
 
 // A document's environment: where documents live and how an identifier becomes a path.
 class QOR_EXPORT QORIDocEnvironment : public virtual QORBaseUnknown {
@@ -104,8 +105,8 @@ class QOR_EXPORT QORFileBoxHost {
   // The boxes shown now, in the order they were shown.
   static std::vector<QOROpenBoxInfo> OpenBoxes();
   // Answers the open box named name: OK with a path (the file name as the user typed it), or
-  // cancel. An error text when no such box is open.
-  static std::string Answer(const std::string& name, bool ok, const std::string& path);
+  // cancel. Fails when no such box is open.
+  static QOROutcome Answer(const std::string& name, bool ok, const std::string& path);
   // Boxes and choosers not yet released, shown or not (for leak checks in tests).
   static int LiveBoxCount();
 };

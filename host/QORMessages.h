@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "QORBase.h"
+#include "QORExpected.h"
 
 // ---------------------------------------------------------------------------------------------
 // Host side: catalog files and where they are found.
@@ -24,39 +24,14 @@
 QOR_EXPORT void QORSetResourceDirectory(std::string directory);
 QOR_EXPORT std::string QORGetResourceDirectory();
 
-// Why a catalog could not be loaded. line is 0 when the file as a whole is at fault.
-struct QOR_EXPORT QORCatalogError {
-  std::string file;
-  int line = 0;
-  std::string problem;
-
-  // "file:line: problem", or "file: problem" when no line is at fault.
-  std::string Describe() const;
-};
-
-// A value or the reason there is none.
-template <class T>
-class [[nodiscard]] QORCatalogExpected {
- public:
-  QORCatalogExpected(T value) : state_(std::move(value)) {}
-  QORCatalogExpected(QORCatalogError error) : state_(std::move(error)) {}
-
-  bool HasValue() const { return state_.index() == 0; }
-  explicit operator bool() const { return HasValue(); }
-  const T& Value() const { return std::get<0>(state_); }
-  const QORCatalogError& Error() const { return std::get<1>(state_); }
-
- private:
-  std::variant<T, QORCatalogError> state_;
-};
-
 // The texts of one catalog file, by key.
 class QOR_EXPORT QORCatalogTexts {
  public:
-  // Parses the content of a catalog; fileName only names the file in errors.
-  static QORCatalogExpected<QORCatalogTexts> Parse(std::string_view content,
+  // Parses the content of a catalog; fileName only names the file in errors, which give the line
+  // at fault (none when the file as a whole is).
+  static QORExpected<QORCatalogTexts> Parse(std::string_view content,
                                                    const std::string& fileName);
-  static QORCatalogExpected<QORCatalogTexts> ReadFile(const std::string& path);
+  static QORExpected<QORCatalogTexts> ReadFile(const std::string& path);
 
   // The raw text of key, parameter slots unreplaced; null when the key is missing.
   const std::string* Find(std::string_view key) const;
@@ -70,7 +45,7 @@ enum class QORCatalogKind { Messages, Resources };
 
 // The catalog of that name from the resource directory, read once and then shared; a failure is
 // remembered as well, until QORForgetCatalogs.
-QOR_EXPORT QORCatalogExpected<std::shared_ptr<const QORCatalogTexts>> QORLoadCatalog(
+QOR_EXPORT QORExpected<std::shared_ptr<const QORCatalogTexts>> QORLoadCatalog(
     const std::string& catalogName, QORCatalogKind kind = QORCatalogKind::Messages);
 // Drops every cached catalog, so that edited files are read again.
 QOR_EXPORT void QORForgetCatalogs();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "QORBase.h"
+#include "QORExpected.h"
 
 #include <functional>
 #include <memory>
@@ -117,50 +118,16 @@ QOR_DECLARE_HANDLE(QORIBuildPath);
 // module never does.
 // =============================================================================================
 
-// Why a mold assembly file could not be loaded, and where. Line and column count from 1 (the
-// column in characters); both are 0 when the file could not be read at all.
-struct QOR_EXPORT QORMoldLoadError {
-  std::string file;
-  int line = 0;
-  int column = 0;
-  std::string what;
-
-  // "file:line:column: what", or "file: what" without a position.
-  std::string Message() const;
-};
-
-class QORMoldDocument;
-
-// The outcome of a load: a document, or the error that stopped it (nothing is half-loaded).
-class QOR_EXPORT QORMoldLoadResult {
- public:
-  explicit QORMoldLoadResult(std::unique_ptr<QORMoldDocument> document);
-  explicit QORMoldLoadResult(QORMoldLoadError error);
-  QORMoldLoadResult(QORMoldLoadResult&&) noexcept;
-  QORMoldLoadResult& operator=(QORMoldLoadResult&&) noexcept;
-  ~QORMoldLoadResult();
-
-  bool Ok() const { return document_ != nullptr; }
-  // The loaded document; only when Ok().
-  QORMoldDocument& Document() const;
-  std::unique_ptr<QORMoldDocument> TakeDocument() { return std::move(document_); }
-  // The error; only when !Ok().
-  const QORMoldLoadError& Error() const { return error_; }
-
- private:
-  std::unique_ptr<QORMoldDocument> document_;
-  QORMoldLoadError error_;
-};
-
 // A mold assembly loaded from a file: its reference products and the tree of instance
 // occurrences below the root product. The document owns the whole structure; objects handed out
 // stay valid (detached from their parents) when the document goes away before them.
 class QOR_EXPORT QORMoldDocument {
  public:
-  // Reads a mold assembly file (format "moldbom-assembly", version 1).
-  [[nodiscard]] static QORMoldLoadResult LoadFile(const std::string& path);
+  // Reads a mold assembly file (format "moldbom-assembly", version 1): the whole document, or the
+  // error that stopped it with its line and column (nothing is half-loaded).
+  static QORExpected<std::unique_ptr<QORMoldDocument>> LoadFile(const std::string& path);
   // Reads the same format from text; fileName only names the source in errors.
-  [[nodiscard]] static QORMoldLoadResult LoadText(const std::string& text, const std::string& fileName);
+  static QORExpected<std::unique_ptr<QORMoldDocument>> LoadText(const std::string& text, const std::string& fileName);
 
   ~QORMoldDocument();
   QORMoldDocument(const QORMoldDocument&) = delete;

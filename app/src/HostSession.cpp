@@ -22,16 +22,16 @@ HostSession::~HostSession() {
 }
 
 Outcome HostSession::LoadModule() {
-  static const QORModuleLoadResult loaded = QORLoadModule(MOLDBOM_MODULE_PATH);
-  if (loaded.ok) return {};
-  return Failure{"cannot load the module " MOLDBOM_MODULE_PATH ": " + loaded.error};
+  static const Outcome loaded = QORLoadModule(MOLDBOM_MODULE_PATH);
+  if (loaded) return {};
+  return Failure{"cannot load the module " MOLDBOM_MODULE_PATH ": " + loaded.Why()};
 }
 
 Outcome HostSession::LoadMold(const std::string& path) {
-  QORMoldLoadResult result = QORMoldDocument::LoadFile(path);
-  if (!result.Ok()) return Failure{result.Error().Message()};
+  auto result = QORMoldDocument::LoadFile(path);
+  if (!result) return result.Error();
   ReleaseMold();
-  document_ = result.TakeDocument();
+  document_ = std::move(result).Value();
   QORMoldDocument::SetCurrent(document_.get());
   editor_ = new QORFrmEditor();
   editor_->SetContextPath(document_->ContextPath());

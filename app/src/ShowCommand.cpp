@@ -125,12 +125,12 @@ Command AddShowCommand(CLI::App& app) {
 }
 
 int RunShow(const ShowOptions& options, const CommandStreams& streams) {
-  QORMoldLoadResult loaded = QORMoldDocument::LoadFile(options.moldPath);
+  auto loaded = QORMoldDocument::LoadFile(options.moldPath);
   if (!loaded.Ok()) {
     streams.err << "moldbom: " << loaded.Error().Message() << '\n';
     return kExitBadInput;
   }
-  loaded.Document().Walk([&](const QORIProduct_var& instance, int depth) { PrintInstance(streams.out, instance, depth); });
+  loaded.Value()->Walk([&](const QORIProduct_var& instance, int depth) { PrintInstance(streams.out, instance, depth); });
   return kExitOk;
 }
 

@@ -140,7 +140,7 @@ Outcome Accepted() {
 
 Outcome UserEvents::Start(const std::string& className) {
   if (!session_.HasMold()) return Failure{"no mold is loaded"};
-  if (std::string why = QORCommandHost::StartCommand(className); !why.empty()) return Failure{why};
+  if (Outcome started = QORCommandHost::StartCommand(className); !started) return started;
   session_.NoteCommandStarted();
   return Accepted();
 }
@@ -266,7 +266,7 @@ Outcome UserEvents::File(const std::string& boxName, bool ok, const std::optiona
   const std::optional<QOROpenBoxInfo> box = OpenBoxNamed(boxName);
   if (!box) return Failure{"no open box named " + boxName};
   const std::string chosen = ok ? path.value_or(PresetPath(*box)) : std::string();
-  if (std::string why = QORFileBoxHost::Answer(boxName, ok, chosen); !why.empty()) return Failure{why};
+  if (Outcome answered = QORFileBoxHost::Answer(boxName, ok, chosen); !answered) return answered;
   return Accepted();
 }
 

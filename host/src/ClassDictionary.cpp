@@ -33,9 +33,9 @@ std::vector<std::string> QORClassDictionary::ClassNames() {
 }
 
 // The library is never closed: its factories stay in the dictionary for the life of the process.
-QORModuleLoadResult QORLoadModule(const std::string& path) {
+QOROutcome QORLoadModule(const std::string& path) {
   dlerror();
-  if (dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL)) return {true, {}};
+  if (dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL)) return {};
   const char* why = dlerror();
-  return {false, std::string("cannot load module: ") + (why ? why : path + ": unknown error")};
+  return QORError(std::string("cannot load module: ") + (why ? why : path + ": unknown error"));
 }

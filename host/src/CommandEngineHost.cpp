@@ -136,18 +136,18 @@ void QORCleaner::DeleteOnTransactionEnd(QORBaseUnknown* object) {
 // ---------------------------------------------------------------------------------------------
 // QORCommandHost
 // ---------------------------------------------------------------------------------------------
-std::string QORCommandHost::StartCommand(const std::string& className) {
+QOROutcome QORCommandHost::StartCommand(const std::string& className) {
   EngineState& engine = Engine();
-  if (engine.running) return "a command is already running";
+  if (engine.running) return QORError("a command is already running");
   const QORFactory factory = QORClassDictionary::Find(className);
-  if (!factory) return "no command class named " + className;
+  if (!factory) return QORError("no command class named " + className);
   QORBaseUnknown* object = factory(nullptr);
   engine.underConstruction = nullptr;
-  if (!object) return "could not create the command " + className;
+  if (!object) return QORError("could not create the command " + className);
   auto* command = dynamic_cast<QORStateCommand*>(object);
   if (!command) {
     object->Release();
-    return className + " is not a state command";
+    return QORError(className + " is not a state command");
   }
   engine.running = command;
   command->BuildGraph();

@@ -254,9 +254,9 @@ std::vector<QOROpenBoxInfo> QORFileBoxHost::OpenBoxes() {
 }
 
 // The box stays open: hiding it is the module's business, as with a real modeless box.
-std::string QORFileBoxHost::Answer(const std::string& name, bool ok, const std::string& path) {
+QOROutcome QORFileBoxHost::Answer(const std::string& name, bool ok, const std::string& path) {
   HostBox* box = FindOpenBox(name);
-  if (!box) return "no open box named " + name;
+  if (!box) return QORError("no open box named " + name);
   const QORBaseUnknown_var keepAlive(static_cast<QORBaseUnknown*>(box));
   box->Choose(ok, path);
   QORDlgDialog* dialog = box->BoxDialog();

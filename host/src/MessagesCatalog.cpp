@@ -156,7 +156,7 @@ const char* SuffixOf(QORCatalogKind kind) {
   return kind == QORCatalogKind::Resources ? ".resources" : ".messages";
 }
 
-using CatalogLoad = QORCatalogExpected<std::shared_ptr<const QORCatalogTexts>>;
+using CatalogLoad = QORExpected<std::shared_ptr<const QORCatalogTexts>>;
 
 struct CatalogState {
   std::mutex mutex;
@@ -170,50 +170,43 @@ CatalogState& State() {
 }
 
 CatalogLoad ReadShared(const std::string& path) {
-  QORCatalogExpected<QORCatalogTexts> read = QORCatalogTexts::ReadFile(path);
+  QORExpected<QORCatalogTexts> read = QORCatalogTexts::ReadFile(path);
   if (!read) return read.Error();
   return std::make_shared<const QORCatalogTexts>(read.Value());
 }
 
 }  // namespace
 
-std::string QORCatalogError::Describe() const {
-  if (line <= 0) return file + ": " + problem;
-  return file + ":" + std::to_string(line) + ": " + problem;
-}
-
-QORCatalogExpected<QORCatalogTexts> QORCatalogTexts::Parse(std::string_view content,
+QORExpected<QORCatalogTexts> QORCatalogTexts::Parse(std::string_view content,
                                                            const std::string& fileName) {
   QORCatalogTexts catalog;
   std::map<std::string, int, std::less<>> lineOfKey;
   const std::vector<std::string_view> lines = SplitLines(WithoutByteOrderMark(content));
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int lineNumber = static_cast<int>(i) + 1;
-    if (!IsValidUtf8(lines[i])) return QORCatalogError{fileName, lineNumber, "not valid UTF-8"};
+    if (!IsValidUtf8(lines[i])) return QORError(fileName, lineNumber, 0, "not valid UTF-8");
     if (IsIgnoredLine(lines[i])) continue;
     ParsedLine parsed = LineParser(lines[i]).Parse();
-    if (!parsed.problem.empty()) return QORCatalogError{fileName, lineNumber, parsed.problem};
+    if (!parsed.problem.empty()) return QORError(fileName, lineNumber, 0, parsed.problem);
     const auto [at, isNew] = lineOfKey.emplace(parsed.key, lineNumber);
     if (!isNew)
-      return QORCatalogError{
-          fileName, lineNumber,
-          "the key '" + parsed.key + "' is already defined on line " + std::to_string(at->second)};
+      return QORError(fileName, lineNumber, 0, "the key '" + parsed.key + "' is already defined on line " + std::to_string(at->second));
     catalog.texts_.emplace(std::move(parsed.key), std::move(parsed.text));
   }
   return catalog;
 }
 
-QORCatalogExpected<QORCatalogTexts> QORCatalogTexts::ReadFile(const std::string& path) {
+QORExpected<QORCatalogTexts> QORCatalogTexts::ReadFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file)
-    return QORCatalogError{path, 0, std::string("cannot be read: ") + std::strerror(errno)};
+    return QORError(path, 0, 0, std::string("cannot be read: ") + std::strerror(errno));
   std::string content;
   char chunk[8192];
   std::size_t got = 0;
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, got);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
-  if (failed) return QORCatalogError{path, 0, "cannot be read"};
+  if (failed) return QORError(path, 0, 0, "cannot be read");
   return Parse(content, path);
 }
 
@@ -237,10 +230,10 @@ std::string QORGetResourceDirectory() {
   return MOLDBOM_RESOURCE_DIR;
 }
 
-QORCatalogExpected<std::shared_ptr<const QORCatalogTexts>> QORLoadCatalog(
+QORExpected<std::shared_ptr<const QORCatalogTexts>> QORLoadCatalog(
     const std::string& catalogName, QORCatalogKind kind) {
   const std::string path = QORGetResourceDirectory() + "/catalogs/" + catalogName + SuffixOf(kind);
-  if (!IsCatalogName(catalogName)) return QORCatalogError{path, 0, "not a catalog name"};
+  if (!IsCatalogName(catalogName)) return QORError(path, 0, 0, "not a catalog name");
   std::lock_guard lock(State().mutex);
   auto at = State().loaded.find(path);
   if (at == State().loaded.end()) at = State().loaded.emplace(path, ReadShared(path)).first;

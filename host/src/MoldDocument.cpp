@@ -29,11 +29,6 @@ namespace {
 
 QORMoldDocument* currentDocument = nullptr;
 
-QORMoldLoadError ErrorAt(const std::string& fileName, const std::string& text, std::size_t offset, std::string what) {
-  const qorhost::MoldTextPosition position = qorhost::PositionOfOffset(text, offset);
-  return QORMoldLoadError{fileName, position.line, position.column, std::move(what)};
-}
-
 void AddOccurrencesBelow(const QORVar<ProductOccurrence>& occurrence) {
   for (const QORVar<ProductDefinition>& definition : occurrence->Product()->Definitions()) {
     QORVar<ProductOccurrence> child = MakeHostObject<ProductOccurrence>(definition, occurrence.Get());
@@ -77,44 +72,24 @@ ProductOccurrence* ChildNamed(const ProductOccurrence& parent, std::string_view 
 
 }  // namespace
 
-// ---- errors and results ------------------------------------------------------------------------
-
-std::string QORMoldLoadError::Message() const {
-  if (line <= 0) return file + ": " + what;
-  return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + what;
-}
-
-QORMoldLoadResult::QORMoldLoadResult(std::unique_ptr<QORMoldDocument> document) : document_(std::move(document)) {}
-QORMoldLoadResult::QORMoldLoadResult(QORMoldLoadError error) : error_(std::move(error)) {}
-QORMoldLoadResult::QORMoldLoadResult(QORMoldLoadResult&&) noexcept = default;
-QORMoldLoadResult& QORMoldLoadResult::operator=(QORMoldLoadResult&&) noexcept = default;
-QORMoldLoadResult::~QORMoldLoadResult() = default;
-
-QORMoldDocument& QORMoldLoadResult::Document() const {
-  if (!document_) QORHostFatal(__FILE__, __LINE__, "no document in a failed load");
-  return *document_;
-}
-
 // ---- loading -----------------------------------------------------------------------------------
 
-QORMoldLoadResult QORMoldDocument::LoadFile(const std::string& path) {
+QORExpected<std::unique_ptr<QORMoldDocument>> QORMoldDocument::LoadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return QORMoldLoadResult(QORMoldLoadError{path, 0, 0, std::string("cannot open the file: ") + std::strerror(errno)});
+  if (!in) return QORError(path, 0, 0, std::string("cannot open the file: ") + std::strerror(errno));
   std::ostringstream content;
   content << in.rdbuf();
-  if (in.bad()) return QORMoldLoadResult(QORMoldLoadError{path, 0, 0, "cannot read the file"});
+  if (in.bad()) return QORError(path, 0, 0, "cannot read the file");
   return LoadText(content.str(), path);
 }
 
-QORMoldLoadResult QORMoldDocument::LoadText(const std::string& text, const std::string& fileName) {
-  auto parsed = qorhost::ParseMoldJson(text);
-  if (const auto* error = std::get_if<qorhost::MoldJsonError>(&parsed))
-    return QORMoldLoadResult(ErrorAt(fileName, text, error->offset, error->what));
-  auto read = qorhost::ReadMoldDescription(std::get<qorhost::MoldJsonValue>(parsed));
-  if (const auto* error = std::get_if<qorhost::MoldReadError>(&read))
-    return QORMoldLoadResult(ErrorAt(fileName, text, error->offset, error->what));
-  auto impl = Build(std::get<qorhost::MoldDescription>(read), fileName);
-  return QORMoldLoadResult(std::make_unique<QORMoldDocument>(std::move(impl)));
+QORExpected<std::unique_ptr<QORMoldDocument>> QORMoldDocument::LoadText(const std::string& text,
+                                                                        const std::string& fileName) {
+  QORExpected<qorhost::MoldJsonValue> parsed = qorhost::ParseMoldJson(text, fileName);
+  if (!parsed) return parsed.Error();
+  QORExpected<qorhost::MoldDescription> read = qorhost::ReadMoldDescription(parsed.Value(), text, fileName);
+  if (!read) return read.Error();
+  return std::make_unique<QORMoldDocument>(Build(read.Value(), fileName));
 }
 
 QORMoldDocument::QORMoldDocument(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

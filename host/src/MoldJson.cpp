@@ -10,6 +10,12 @@
 namespace qorhost {
 namespace {
 
+// Where the parse stopped, as a byte offset until the text is at hand to place it.
+struct MoldJsonError {
+  std::size_t offset = 0;
+  std::string what;
+};
+
 // A character iterator that records how far the parser has read: SAX events carry no position,
 // but at each event the parser has just read the end of the token (plus one character after a
 // number).
@@ -266,32 +272,34 @@ const char* MoldJsonValue::KindName() const {
   return "a value";
 }
 
-std::variant<MoldJsonValue, MoldJsonError> ParseMoldJson(const std::string& text) {
+QORExpected<MoldJsonValue> ParseMoldJson(const std::string& text, const std::string& fileName) {
   const char* furthest = text.data();
   TreeBuilder builder(text, &furthest);
   TrackingIterator first(text.data(), &furthest);
   TrackingIterator last(text.data() + text.size(), &furthest);
   const bool ok = nlohmann::json::sax_parse(first, last, &builder);
-  if (!ok || builder.HasError()) {
-    if (builder.HasError()) return builder.TakeError();
-    return MoldJsonError{text.size(), "the file is not valid JSON"};
+  if (builder.HasError()) {
+    MoldJsonError error = builder.TakeError();
+    return MoldErrorAt(fileName, text, error.offset, std::move(error.what));
   }
+  if (!ok) return MoldErrorAt(fileName, text, text.size(), "the file is not valid JSON");
   return builder.TakeRoot();
 }
 
-MoldTextPosition PositionOfOffset(const std::string& text, std::size_t offset) {
-  MoldTextPosition position;
+QORError MoldErrorAt(const std::string& fileName, const std::string& text, std::size_t offset, std::string what) {
+  int line = 1;
+  int column = 1;
   const std::size_t end = offset < text.size() ? offset : text.size();
   for (std::size_t i = 0; i < end; ++i) {
     if (text[i] == '\n') {
-      ++position.line;
-      position.column = 1;
+      ++line;
+      column = 1;
       continue;
     }
     const bool continuationByte = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-    if (!continuationByte) ++position.column;
+    if (!continuationByte) ++column;
   }
-  return position;
+  return QORError(fileName, line, column, std::move(what));
 }
 
 }  // namespace qorhost

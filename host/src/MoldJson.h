@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "QORExpected.h"
 
 namespace qorhost {
 
@@ -38,21 +39,14 @@ struct MoldJsonMember {
   MoldJsonValue value;
 };
 
-struct MoldJsonError {
-  std::size_t offset = 0;
-  std::string what;
-};
-
 // Deeper nesting is refused: no mold file needs it, and it would exhaust the stack.
 inline constexpr std::size_t kMoldJsonMaxDepth = 64;
 
-// Parses strict JSON (no comments, no trailing data, no duplicate keys).
-std::variant<MoldJsonValue, MoldJsonError> ParseMoldJson(const std::string& text);
+// Parses strict JSON (no comments, no trailing data, no duplicate keys); fileName only names the
+// file in errors.
+QORExpected<MoldJsonValue> ParseMoldJson(const std::string& text, const std::string& fileName);
 
-struct MoldTextPosition {
-  int line = 1;
-  int column = 1;  // in characters
-};
-MoldTextPosition PositionOfOffset(const std::string& text, std::size_t offset);
+// The error of a mold file at a byte offset of its text, placed by line and column.
+QORError MoldErrorAt(const std::string& fileName, const std::string& text, std::size_t offset, std::string what);
 
 }  // namespace qorhost

@@ -41,7 +41,9 @@ std::optional<int> SourceCode(std::string_view text) {
 
 class MoldReader {
  public:
-  std::variant<MoldDescription, MoldReadError> Read(const MoldJsonValue& top) {
+  MoldReader(const std::string& text, const std::string& fileName) : text_(text), fileName_(fileName) {}
+
+  QORExpected<MoldDescription> Read(const MoldJsonValue& top) {
     MoldDescription description;
     if (!ReadTop(top, description) || !CheckRootExpansion(description)) return *error_;
     return description;
@@ -49,7 +51,7 @@ class MoldReader {
 
  private:
   bool Fail(std::size_t offset, std::string what) {
-    if (!error_) error_ = MoldReadError{offset, std::move(what)};
+    if (!error_) error_ = MoldErrorAt(fileName_, text_, offset, std::move(what));
     return false;
   }
 
@@ -394,7 +396,9 @@ class MoldReader {
     return true;
   }
 
-  std::optional<MoldReadError> error_;
+  const std::string& text_;
+  const std::string& fileName_;
+  std::optional<QORError> error_;
   std::unordered_map<std::string, std::size_t> index_;
   std::vector<std::vector<std::size_t>> ofOffsets_;
   std::size_t rootOffset_ = 0;
@@ -402,8 +406,9 @@ class MoldReader {
 
 }  // namespace
 
-std::variant<MoldDescription, MoldReadError> ReadMoldDescription(const MoldJsonValue& top) {
-  return MoldReader().Read(top);
+QORExpected<MoldDescription> ReadMoldDescription(const MoldJsonValue& top, const std::string& text,
+                                                 const std::string& fileName) {
+  return MoldReader(text, fileName).Read(top);
 }
 
 std::optional<MoldProperties> MergeProperties(const std::optional<MoldProperties>& product,

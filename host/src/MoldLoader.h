@@ -6,20 +6,16 @@
 
 #include <cstddef>
 #include <string>
-#include <variant>
 
 namespace qorhost {
-
-struct MoldReadError {
-  std::size_t offset = 0;
-  std::string what;
-};
 
 // Limits on what the root product expands to, so that a small file cannot exhaust memory or the
 // stack.
 inline constexpr long kMoldMaxOccurrences = 200000;
 inline constexpr int kMoldMaxAssemblyDepth = 256;
 
-std::variant<MoldDescription, MoldReadError> ReadMoldDescription(const MoldJsonValue& top);
+// text is what top was parsed from and fileName names it, so that errors give their line and column.
+QORExpected<MoldDescription> ReadMoldDescription(const MoldJsonValue& top, const std::string& text,
+                                                 const std::string& fileName);
 
 }  // namespace qorhost

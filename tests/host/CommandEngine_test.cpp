@@ -162,7 +162,7 @@ class CommandEngineTest : public ::testing::Test {
   void TearDown() override { QORCommandHost::Shutdown(); }
 
   static EngineTestCom* Start() {
-    EXPECT_EQ(QORCommandHost::StartCommand("EngineTestCom"), "");
+    EXPECT_TRUE(QORCommandHost::StartCommand("EngineTestCom"));
     return dynamic_cast<EngineTestCom*>(QORCommandHost::RunningCommand());
   }
   // One user event: what the application's event layer does for a click.
@@ -194,11 +194,11 @@ TEST_F(CommandEngineTest, StartRefusesWhatCannotRun) {
            {"NoSuchCom", "no command class named NoSuchCom"},
            {"EngineNullCom", "could not create the command EngineNullCom"},
            {"EnginePlainCom", "EnginePlainCom is not a state command"}}) {
-    EXPECT_EQ(QORCommandHost::StartCommand(className), error);
+    EXPECT_EQ(QORCommandHost::StartCommand(className).Why(), error);
     EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
   }
   Start();
-  EXPECT_EQ(QORCommandHost::StartCommand("EngineTestCom"), "a command is already running");
+  EXPECT_EQ(QORCommandHost::StartCommand("EngineTestCom").Why(), "a command is already running");
 }
 
 TEST_F(CommandEngineTest, ReportButtonShowsTheBoxAndCancelReturns) {
@@ -210,7 +210,7 @@ TEST_F(CommandEngineTest, ReportButtonShowsTheBoxAndCancelReturns) {
   ClickReport(command);
   EXPECT_EQ(trace.boxAsked, 1);
 
-  EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", false, ""), "");
+  EXPECT_TRUE(QORFileBoxHost::Answer("SaveBom", false, ""));
   QORCommandHost::EndOfUserEvent();
   EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
   EXPECT_FALSE(BoxIsOpen());
@@ -220,7 +220,7 @@ TEST_F(CommandEngineTest, ReportButtonShowsTheBoxAndCancelReturns) {
   // Back in the first state the button was re-armed: the box can be asked for again and saved.
   ClickReport(command);
   EXPECT_EQ(trace.boxAsked, 2);
-  EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", true, "out/bom.csv"), "");
+  EXPECT_TRUE(QORFileBoxHost::Answer("SaveBom", true, "out/bom.csv"));
   EXPECT_EQ(trace.saved, std::vector<std::string>{"out/bom.csv"});
   EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
 }
@@ -253,7 +253,7 @@ TEST_F(CommandEngineTest, SelectionValuesThePathAgentWithProductsOnly) {
   const QORPathElement_var commandPath(new QORPathElement(notAProduct));
   commandPath->Release();
   EXPECT_FALSE(QORCommandHost::Select(commandPath));
-  EXPECT_TRUE(QORCommandHost::Select(document.Document().ContextPath()));
+  EXPECT_TRUE(QORCommandHost::Select(document.Value()->ContextPath()));
   EXPECT_EQ(trace.productsSelected, 1);
 }
 
@@ -267,7 +267,7 @@ TEST_F(CommandEngineTest, EveryEndDestroysTheCommandAndItsDialogsOnce) {
     trace.refuseActivation = end == End::RefusedActivation;
     const int commandsBefore = QORCommandHost::DestroyedStateCommandCount();
     const int dialogsBefore = QORCommandHost::DestroyedDialogCount();
-    ASSERT_EQ(QORCommandHost::StartCommand("EngineTestCom"), "");
+    ASSERT_TRUE(QORCommandHost::StartCommand("EngineTestCom"));
     auto* command = dynamic_cast<EngineTestCom*>(QORCommandHost::RunningCommand());
     if (end == End::DialogClose || end == End::WindowClose) {
       EngineTestDlg* dialog = command->dialog;

@@ -22,7 +22,7 @@ class EditorTest : public ::testing::Test {
   void SetUp() override {
     auto loaded = QORMoldDocument::LoadText(kMold, "editor.json");
     ASSERT_TRUE(loaded.Ok()) << loaded.Error().Message();
-    document = loaded.TakeDocument();
+    document = std::move(loaded).Value();
     auto* editor = new QORFrmEditor();
     editor->SetContextPath(document->ContextPath());
     QORFrmEditor::SetCurrentEditor(editor);

@@ -65,7 +65,7 @@ TEST_F(FileBoxesTest, OnlyAShownBoxIsListedAndAnswered) {
 
   box->SetVisibility(QORDlgHide);
   EXPECT_TRUE(QORFileBoxHost::OpenBoxes().empty());
-  EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", true, "x.csv"), "no open box named SaveBom");
+  EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", true, "x.csv").Why(), "no open box named SaveBom");
   box->Close();
   EXPECT_EQ(box->SetVisibility(QORDlgShow), E_FAIL) << "a closed box is done with";
   box->Release();
@@ -85,7 +85,7 @@ TEST_F(FileBoxesTest, AnswerGivesThePathAsTypedAndPublishesOkOrCancel) {
   for (const Case& c : cases) {
     listener.heard.clear();
     box->SetVisibility(QORDlgShow);
-    EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", c.ok, c.typed), "");
+    EXPECT_TRUE(QORFileBoxHost::Answer("SaveBom", c.ok, c.typed));
     EXPECT_EQ(listener.heard, std::vector<std::string>{c.heard}) << c.typed;
     EXPECT_EQ(box->GetSelectedPath().Utf8(), c.path);
     QORIDocument* document = nullptr;
@@ -104,7 +104,7 @@ TEST_F(FileBoxesTest, AnswerGoesToTheLastShownBoxOfThatName) {
   QORIFmuDialogBox* second = NewBox("FileSelection");
   second->SetVisibility(QORDlgShow);
   first->SetVisibility(QORDlgShow);
-  EXPECT_EQ(QORFileBoxHost::Answer("FileSelection", true, "a.bom"), "");
+  EXPECT_TRUE(QORFileBoxHost::Answer("FileSelection", true, "a.bom"));
   EXPECT_EQ(first->GetSelectedPath().Utf8(), "a.bom");
   EXPECT_EQ(second->GetSelectedPath().Utf8(), "");
   first->Release();
@@ -124,7 +124,7 @@ TEST_F(FileBoxesTest, ChooserGivesOneFileDocumentWhoseIdentifierIsThePath) {
   chooser->SetVisibility(QORDlgShow);
   EXPECT_EQ(QORFileBoxHost::OpenBoxes().at(0).kind, "document chooser");
 
-  EXPECT_EQ(QORFileBoxHost::Answer("FileOpen", true, "profiles/mold.bom"), "");
+  EXPECT_TRUE(QORFileBoxHost::Answer("FileOpen", true, "profiles/mold.bom"));
   QORListValQORIDocId_var documents;
   ASSERT_EQ(chooser->GetSelectedDocuments(documents), S_OK);
   ASSERT_EQ(documents.Size(), 1);
@@ -134,7 +134,7 @@ TEST_F(FileBoxesTest, ChooserGivesOneFileDocumentWhoseIdentifierIsThePath) {
   EXPECT_EQ(environment->GetType().Utf8(), "File");
   QORRelease(environment);
 
-  EXPECT_EQ(QORFileBoxHost::Answer("FileOpen", true, ""), "");
+  EXPECT_TRUE(QORFileBoxHost::Answer("FileOpen", true, ""));
   QORListValQORIDocId_var none;
   chooser->GetSelectedDocuments(none);
   EXPECT_EQ(none.Size(), 0);
@@ -145,7 +145,7 @@ TEST_F(FileBoxesTest, ChooserGivesOneFileDocumentWhoseIdentifierIsThePath) {
 // The module releases the box from its own OK handler; the box's dialog must survive the rest of
 // that event and go at its end, even while the command that created it still runs.
 TEST_F(FileBoxesTest, BoxReleasedInItsOwnHandlerGoesAtTheEndOfTheEvent) {
-  ASSERT_EQ(QORCommandHost::StartCommand("FileBoxesTestCom"), "");
+  ASSERT_TRUE(QORCommandHost::StartCommand("FileBoxesTestCom"));
   QORIFmuDialogBox* box = NewBox("FileSelection");
   EXPECT_EQ(box->GetDialog()->GetCreator(), QORCommandHost::RunningCommand());
   listener.Watch(box->GetDialog(), box->GetOKNotification(), box->GetCancelNotification());
@@ -153,7 +153,7 @@ TEST_F(FileBoxesTest, BoxReleasedInItsOwnHandlerGoesAtTheEndOfTheEvent) {
   box->SetVisibility(QORDlgShow);
   const int dialogsBefore = QORCommandHost::DestroyedDialogCount();
 
-  EXPECT_EQ(QORFileBoxHost::Answer("FileSelection", true, "p.bom"), "");
+  EXPECT_TRUE(QORFileBoxHost::Answer("FileSelection", true, "p.bom"));
   EXPECT_EQ(QORFileBoxHost::LiveBoxCount(), 0);
   EXPECT_EQ(QORCommandHost::DestroyedDialogCount(), dialogsBefore);
   QORCommandHost::EndOfUserEvent();

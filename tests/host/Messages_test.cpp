@@ -23,7 +23,7 @@ TEST(CatalogParseTest, ReadsKeysTextsAndEscapes) {
       "\xEF\xBB\xBF# comment\r\n\r\nPlain = \"Tooling Profile\"\r\n  Spaced.Key_2=\"x\"   \n"
       "   # indented comment\nEscapes = \"say \\\"hi\\\"\\nC:\\\\dir\"\nEmpty = \"\"",
       "t.messages");
-  ASSERT_TRUE(parsed) << parsed.Error().Describe();
+  ASSERT_TRUE(parsed) << parsed.Error().Message();
   const std::map<std::string, std::string, std::less<>> expected = {
       {"Plain", "Tooling Profile"},
       {"Spaced.Key_2", "x"},
@@ -41,8 +41,8 @@ TEST_P(CatalogParseErrorTest, NamesFileLineAndProblem) {
   const auto parsed = QORCatalogTexts::Parse(c.content, "bad.messages");
   ASSERT_FALSE(parsed) << c.content;
   EXPECT_EQ(parsed.Error().line, c.line);
-  EXPECT_THAT(parsed.Error().problem, HasSubstr(c.problem));
-  EXPECT_THAT(parsed.Error().Describe(),
+  EXPECT_THAT(parsed.Error().what, HasSubstr(c.problem));
+  EXPECT_THAT(parsed.Error().Message(),
               HasSubstr("bad.messages:" + std::to_string(c.line) + ": "));
 }
 
@@ -255,7 +255,7 @@ TEST(ShippedCatalogTest, EveryKeyTheModuleUsesHasAText) {
         "LbTotalPrice", "PushLeft", "PushRight"}}};
   for (const auto& [name, kind, keys] : catalogs) {
     const auto catalog = QORLoadCatalog(name, kind);
-    ASSERT_TRUE(catalog) << catalog.Error().Describe();
+    ASSERT_TRUE(catalog) << catalog.Error().Message();
     for (const std::string& key : keys) {
       const std::string* text = catalog.Value()->Find(key);
       EXPECT_TRUE(text && !text->empty()) << name << " lacks " << key;

@@ -8,17 +8,17 @@
 namespace {
 
 TEST(ModuleLoadingTest, LoadedModuleRegistersTheBomCommand) {
-  const QORModuleLoadResult loaded = QORLoadModule(MOLDBOM_MODULE_PATH);
-  ASSERT_TRUE(loaded.ok) << loaded.error;
+  const QOROutcome loaded = QORLoadModule(MOLDBOM_MODULE_PATH);
+  ASSERT_TRUE(loaded) << loaded.Why();
   EXPECT_NE(QORClassDictionary::Find("QORMldBOMCom"), nullptr);
   const std::vector<std::string> names = QORClassDictionary::ClassNames();
   EXPECT_NE(std::find(names.begin(), names.end(), "QORMldBOMCom"), names.end());
 }
 
 TEST(ModuleLoadingTest, MissingLibraryIsAnErrorNamingIt) {
-  const QORModuleLoadResult loaded = QORLoadModule("/nonexistent/libNoSuchModule.so");
-  EXPECT_FALSE(loaded.ok);
-  EXPECT_NE(loaded.error.find("libNoSuchModule.so"), std::string::npos) << loaded.error;
+  const QOROutcome loaded = QORLoadModule("/nonexistent/libNoSuchModule.so");
+  ASSERT_FALSE(loaded);
+  EXPECT_NE(loaded.Why().find("libNoSuchModule.so"), std::string::npos) << loaded.Why();
 }
 
 }  // namespace

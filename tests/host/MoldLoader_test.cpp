@@ -106,9 +106,9 @@ class MoldLoaderBadFile : public testing::TestWithParam<BadFile> {};
 
 TEST_P(MoldLoaderBadFile, IsRefusedWithItsPositionAndReason) {
   const BadFile& bad = GetParam();
-  const QORMoldLoadResult result = QORMoldDocument::LoadText(bad.text, "bad.json");
+  const auto result = QORMoldDocument::LoadText(bad.text, "bad.json");
   ASSERT_FALSE(result.Ok());
-  const QORMoldLoadError& error = result.Error();
+  const QORError& error = result.Error();
   EXPECT_EQ(error.file, "bad.json");
   EXPECT_EQ(error.line, bad.line) << error.Message();
   EXPECT_EQ(error.column, bad.column) << error.Message();
@@ -124,13 +124,13 @@ std::string TestNameOf(const testing::TestParamInfo<BadFile>& param) {
 INSTANTIATE_TEST_SUITE_P(EachErrorKind, MoldLoaderBadFile, testing::ValuesIn(kBadFiles), TestNameOf);
 
 TEST(MoldLoader, MessageNamesFileLineAndColumn) {
-  const QORMoldLoadResult result = QORMoldDocument::LoadText("{\"format\": 1}", "molds/a.json");
+  const auto result = QORMoldDocument::LoadText("{\"format\": 1}", "molds/a.json");
   ASSERT_FALSE(result.Ok());
   EXPECT_EQ(result.Error().Message(), "molds/a.json:1:12: \"format\" in the file must be a string, not an integer");
 }
 
 TEST(MoldLoader, UnreadableFileHasNoPosition) {
-  const QORMoldLoadResult result = QORMoldDocument::LoadFile("/nonexistent/mold.json");
+  const auto result = QORMoldDocument::LoadFile("/nonexistent/mold.json");
   ASSERT_FALSE(result.Ok());
   EXPECT_EQ(result.Error().line, 0);
   EXPECT_EQ(result.Error().Message().rfind("/nonexistent/mold.json: cannot open the file", 0), 0u);
@@ -146,20 +146,20 @@ TEST(MoldLoader, AssemblyThatExpandsBeyondTheLimitIsRefused) {
     products += "]},\n  \"" + of + "\": {\"partNumber\": \"" + of + "\", \"instances\": [";
   }
   products += "]}";
-  const QORMoldLoadResult result = QORMoldDocument::LoadText(Mold(products), "big.json");
+  const auto result = QORMoldDocument::LoadText(Mold(products), "big.json");
   ASSERT_FALSE(result.Ok());
   EXPECT_NE(result.Error().what.find("expands to more than"), std::string::npos) << result.Error().Message();
 }
 
 // The sample is what a new user opens first: it must show every kind of line the BOM can hold.
 TEST(SampleMold, HoldsEveryBranchOfComponentClassificationAndBothUnitPriceTypes) {
-  QORMoldLoadResult result = QORMoldDocument::LoadFile(MOLDBOM_SAMPLE_DIR "/sample-mold.json");
+  auto result = QORMoldDocument::LoadFile(MOLDBOM_SAMPLE_DIR "/sample-mold.json");
   ASSERT_TRUE(result.Ok()) << result.Error().Message();
   int instances = 0, platesWithExtension = 0, platesWithoutExtension = 0, keptOut = 0, withoutProperties = 0;
   int subAssemblies = 0;
   std::set<std::string> componentTypes, unitPriceTypes;
   bool realMaterialProperty = false;
-  result.Document().Walk([&](const QORIProduct_var& instance, int depth) {
+  result.Value()->Walk([&](const QORIProduct_var& instance, int depth) {
     QORListValQORISpecObject_var parameters;
     QORIParmPublisher_var(instance->GetReferenceProduct())->GetAllChildren(QORICkeParm::ClassName(), parameters);
     for (const QORICkeParm_var parameter : parameters)

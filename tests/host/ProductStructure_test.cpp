@@ -78,9 +78,9 @@ class ProductStructure : public testing::Test {
  protected:
   void SetUp() override {
     baseline_ = QORMoldLiveObjectCount();
-    QORMoldLoadResult result = QORMoldDocument::LoadText(kMold, "mold.json");
+    auto result = QORMoldDocument::LoadText(kMold, "mold.json");
     ASSERT_TRUE(result.Ok()) << result.Error().Message();
-    document_ = result.TakeDocument();
+    document_ = std::move(result).Value();
   }
 
   void TearDown() override {
@@ -314,9 +314,9 @@ TEST_F(ProductStructure, PathElementRunsFromTheRootAndExtendsTheEditorsContext) 
   QORRelease(path);
   EXPECT_LT(builder->ExtractPathElement(nullptr, path), 0);
 
-  QORMoldLoadResult other = QORMoldDocument::LoadText(kMold, "other.json");
+  auto other = QORMoldDocument::LoadText(kMold, "other.json");
   ASSERT_TRUE(other.Ok());
-  EXPECT_LT(builder->ExtractPathElement(other.Document().ContextPath().Get(), path), 0);
+  EXPECT_LT(builder->ExtractPathElement(other.Value()->ContextPath().Get(), path), 0);
   EXPECT_EQ(path, nullptr);
 }
 

@@ -62,7 +62,7 @@ class BomReportTest : public BomCommandTest {
   // The user saves the report through the save-as box.
   void Answer(const std::string& path) {
     PressReportButton();
-    EXPECT_EQ(QORFileBoxHost::Answer("SaveBom", true, path), "");
+    EXPECT_TRUE(QORFileBoxHost::Answer("SaveBom", true, path));
     EndEvent();
   }
   std::string Save(const std::string& path) {

@@ -26,7 +26,7 @@ class ProfileTest : public DialogTest {
   void TearDown() override {
     QORRecord::GetMain()->SetMode(QORRecord::Mode::Off);
     for (const char* name : ReplayVariables) QORUnsetEnvValue(name);
-    for (const QOROpenBoxInfo& box : QORFileBoxHost::OpenBoxes()) QORFileBoxHost::Answer(box.name, false, "");
+    for (const QOROpenBoxInfo& box : QORFileBoxHost::OpenBoxes()) EXPECT_TRUE(QORFileBoxHost::Answer(box.name, false, ""));
     Dlg().SetFather(nullptr);
     DialogTest::TearDown();
     father_->Release();
@@ -68,7 +68,7 @@ TEST_F(ProfileTest, ReplayPresetsTheFileBoxAndStartsFromAFreshProfile) {
     EXPECT_EQ(boxes[0].directory, c.presets ? "/tmp/replay" : "");
     EXPECT_EQ(boxes[0].fileName, c.presets ? "run.bom" : "");
     EXPECT_EQ(std::filesystem::exists(profile), !c.deleted) << c.button << " init " << c.initialProfile;
-    QORFileBoxHost::Answer("FileSelection", false, "");
+    EXPECT_TRUE(QORFileBoxHost::Answer("FileSelection", false, ""));
     for (const char* name : ReplayVariables) QORUnsetEnvValue(name);
   }
   std::filesystem::remove(profile);

@@ -112,15 +112,15 @@ QORMldBOMDlg& BomCommandTest::Dlg() {
 }
 
 void BomCommandTest::LoadMold(const std::string& json) {
-  QORMoldLoadResult result = QORMoldDocument::LoadText(json, "test-mold.json");
+  auto result = QORMoldDocument::LoadText(json, "test-mold.json");
   ASSERT_TRUE(result.Ok()) << result.Error().Message();
-  document_ = result.TakeDocument();
+  document_ = std::move(result).Value();
   QORMoldDocument::SetCurrent(document_.get());
 }
 
 QORMldBOMCom& BomCommandTest::Command() {
   if (!QORCommandHost::RunningCommand()) {
-    EXPECT_EQ(QORCommandHost::StartCommand("QORMldBOMCom"), "");
+    EXPECT_TRUE(QORCommandHost::StartCommand("QORMldBOMCom"));
   }
   auto* command = dynamic_cast<QORMldBOMCom*>(QORCommandHost::RunningCommand());
   if (!command) {
@@ -205,11 +205,11 @@ const char* const TinyMoldProducts = R"(
 
 // The editor must be current before the dialog is made: the dialog takes it at construction.
 void MoldDialogTest::SetUp() {
-  QORMoldLoadResult loaded = QORMoldDocument::LoadText(
+  auto loaded = QORMoldDocument::LoadText(
       MoldFile("Pin.1:pin Pin.2:pin Pin.3:pin Pin.4:pin Plate.1:plate Screw.1:screw Screw.2:screw", TinyMoldProducts),
       "tiny.json");
   ASSERT_TRUE(loaded.Ok()) << loaded.Error().Message();
-  document_ = loaded.TakeDocument();
+  document_ = std::move(loaded).Value();
   QORMoldDocument::SetCurrent(document_.get());
   auto* editor = new QORFrmEditor();
   editor->SetContextPath(document_->ContextPath());
