@@ -95,6 +95,7 @@ class QOR_EXPORT QORCommand : public virtual QORBaseUnknown {
   // The same for every notification of a class, by class name.
   QORCallback AddAnalyseNotificationCB(QORCommand* publisher, const char* notificationClassName,
                                        QORCommandMethod method, QORCommandClientData data);
+  // Removes a handler this command registered; a handle of another command's is left alone.
   void RemoveAnalyseNotificationCB(QORCallback callback);
 
   // Sends a notification from this command to target: target's handlers for it run; when target

@@ -131,8 +131,9 @@ QORCallback QORCommand::AddAnalyseNotificationCB(QORCommand* publisher, const ch
   return Register(this, publisher, nullptr, notificationClassName ? notificationClassName : "", method, data);
 }
 
+// Only the subscriber's own registrations: a copy holding the original's handles removes nothing.
 void QORCommand::RemoveAnalyseNotificationCB(QORCallback callback) {
-  std::erase_if(Registry(), [&](const Registration& r) { return r.handle == callback; });
+  std::erase_if(Registry(), [&](const Registration& r) { return r.handle == callback && r.subscriber == this; });
 }
 
 void QORCommand::Dispatch(QORNotification* notification) {

@@ -102,7 +102,7 @@ TEST_F(ToolkitTest, HandlersRunInRegistrationOrderForTheirPublisherAndNotificati
 TEST_F(ToolkitTest, HandlerRemovedDuringDispatchIsSkipped) {
   auto* button = new QORDlgPushButton(root, "Push");
   first.Listen(button, button->GetPushBActivateNotification());
-  first.unsubscribe = second.Listen(button, button->GetPushBActivateNotification());
+  first.unsubscribe = first.Listen(button, button->GetPushBActivateNotification());
   button->Dispatch(button->GetPushBActivateNotification());
   EXPECT_EQ(log.size(), 1u);
 }
@@ -122,6 +122,29 @@ TEST_F(ToolkitTest, RegistrationsGoWithTheirSubscriberOrPublisher) {
   button->Dispatch(button->GetPushBActivateNotification());
   reborn->Dispatch(&named);
   EXPECT_TRUE(log.empty());
+}
+
+// A subscriber that removes the handle it holds when it goes, as the BOM dialog does.
+class HoldingListener : public Listener {
+ public:
+  using Listener::Listener;
+  ~HoldingListener() override { RemoveAnalyseNotificationCB(held); }
+  QORCallback held = 0;
+};
+
+// A memberwise copy holds the original's handles; its end must not unwire the original.
+TEST_F(ToolkitTest, ACopyGoingAwayLeavesTheOriginalsHandlersRegistered) {
+  auto* button = new QORDlgPushButton(root, "Push");
+  HoldingListener original("original", &log);
+  original.held = original.Listen(button, button->GetPushBActivateNotification());
+  { HoldingListener copy(original); }
+  button->Dispatch(button->GetPushBActivateNotification());
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].by, "original");
+
+  original.RemoveAnalyseNotificationCB(original.held);
+  button->Dispatch(button->GetPushBActivateNotification());
+  EXPECT_EQ(log.size(), 1u);
 }
 
 TEST_F(ToolkitTest, SendNotificationClimbsFathersUntilSomeHandlerTakesIt) {
