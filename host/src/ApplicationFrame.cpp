@@ -3,8 +3,7 @@
 
 #include <utility>
 
-#include "CommandEngineInternals.h"
-#include "HostInternals.h"
+#include "MainWindow.h"
 
 namespace {
 

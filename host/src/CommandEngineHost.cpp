@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "CommandEngineInternals.h"
-#include "HostInternals.h"
+#include "FileBoxDialog.h"
+#include "MainWindow.h"
+#include "RunningCommand.h"
 #include "QOREditor.h"
 
 namespace {

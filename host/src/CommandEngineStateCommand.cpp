@@ -2,7 +2,7 @@
 // agent moves the graph.
 #include "QORCommandEngine.h"
 
-#include "CommandEngineInternals.h"
+#include "RunningCommand.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "HostInternals.h"
+#include "RunningCommand.h"
 
 namespace {
 
@@ -93,20 +93,16 @@ QORCallback Register(QORCommand* subscriber, QORCommand* publisher, QORNotificat
   return handle;
 }
 
-}  // namespace
-
-namespace qorhost {
-
+// Drops every registration made by or about a command that is going away.
 void ForgetRegistrations(QORCommand* command) {
-  auto& all = Registry();
-  std::erase_if(all, [&](const Registration& r) { return r.subscriber == command || r.publisher == command; });
+  std::erase_if(Registry(), [&](const Registration& r) { return r.subscriber == command || r.publisher == command; });
 }
 
-}  // namespace qorhost
+}  // namespace
 
 QORCommand::QORCommand(const QORString& identifier, int mode) : identifier_(identifier), mode_(mode) {}
 
-QORCommand::~QORCommand() { qorhost::ForgetRegistrations(this); }
+QORCommand::~QORCommand() { ForgetRegistrations(this); }
 
 // A copy is a new command: same name, mode and father, none of the original's registrations and
 // no pending destruction.

@@ -6,7 +6,8 @@
 #include <cstdarg>
 #include <string>
 
-#include "HostInternals.h"
+#include "MainWindow.h"
+#include "RunningCommand.h"
 #include "QORMessages.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "CommandEngineInternals.h"
-#include "HostInternals.h"
+#include "FileBoxDialog.h"
+#include "MainWindow.h"
 
 namespace {
 

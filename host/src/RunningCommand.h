@@ -1,4 +1,4 @@
-// Seams between the host's toolkit and its command engine, for the host's own sources only.
+// What the toolkit and state commands tell the engine, and ask it, about the running command.
 #pragma once
 
 #include "QORCommandEngine.h"
@@ -6,7 +6,6 @@
 
 namespace qorhost {
 
-// Engine side (CommandEngine sources).
 // Offers a notification to the running state command's current agents; true when one took it.
 bool OfferToRunningCommand(QORCommand* publisher, QORNotification* notification);
 // True when target is the running state command (notifications sent to it go to its agents).
@@ -16,11 +15,11 @@ QORCommand* CurrentCommand();
 // Queues an object for release after the current user event; a dialog waits for the command that
 // created it to have ended.
 void ScheduleDelayedDestruction(QORCommand* command);
-// The main window: the parent of top-level dialogs.
-QORDialog* MainWindow();
 
-// Toolkit side (DialogToolkit sources).
-// Drops every registration made by or about a command that is going away.
-void ForgetRegistrations(QORCommand* command);
+// A state command's constructor announces it, so that dialogs created before its derived
+// constructor returns know their creator.
+void CommandUnderConstruction(QORStateCommand* command);
+// A state command's destructor reports its end (counted for tests, forgotten as running).
+void CommandDestroyed(QORStateCommand* command);
 
 }  // namespace qorhost
