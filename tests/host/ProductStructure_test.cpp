@@ -201,6 +201,36 @@ TEST_F(ProductStructure, PropertiesAreAbsentPresentOrOverriddenPerInstance) {
   for (const auto& [path, properties] : cases) EXPECT_EQ(PropertiesOf(At(path)), properties) << path;
 }
 
+// A reference written on an instance overrides its product's for that instance alone (and for every
+// occurrence of it), and gives an instance of a product without properties a reference of its own.
+TEST(InstanceReference, OverridesTheProductsForThatInstanceAndAllItsOccurrences) {
+  const auto loaded = QORMoldDocument::LoadText(R"({"format": "moldbom-assembly", "version": 1, "root": "mold",
+   "products": {
+    "mold": {"partNumber": "M-1", "instances": [
+        {"name": "Pin.1", "of": "pin", "properties": {"reference": "EP 4 long"}},
+        {"name": "Pin.2", "of": "pin"},
+        {"name": "Bare", "of": "bare", "properties": {"reference": "B 7"}},
+        {"name": "Unit.1", "of": "unit"}, {"name": "Unit.2", "of": "unit"}]},
+    "unit": {"partNumber": "U-1", "instances": [{"name": "Pin.9", "of": "pin", "properties": {"reference": "EP 9"}}]},
+    "pin": {"partNumber": "P-1", "properties": {"bom": true, "reference": "EP 4", "source": "bought"}},
+    "bare": {"partNumber": "B-1"}}})", "instance-reference.json");
+  ASSERT_TRUE(loaded) << loaded.Why();
+  const QORMoldDocument& document = *loaded.Value();
+  const std::pair<const char*, const char*> cases[] = {
+      {"M-1/Pin.1", "in|EP 4 long|-|2"}, {"M-1/Pin.2", "in|EP 4|-|2"},          {"M-1/Bare", "-|B 7|-|-"},
+      {"M-1/Unit.1/Pin.9", "in|EP 9|-|2"}, {"M-1/Unit.2/Pin.9", "in|EP 9|-|2"}};
+  for (const auto& [path, properties] : cases) {
+    const QORIProduct_var instance = document.FindByPath(path);
+    ASSERT_TRUE(instance) << path;
+    EXPECT_EQ(PropertiesOf(instance), properties) << path;
+  }
+  const QORIProduct_var pin1 = document.FindByPath("M-1/Pin.1");
+  EXPECT_EQ(PropertiesOf(pin1->FindInstance(document.Root()->GetReferenceProduct())), "in|EP 4 long|-|2")
+      << "the declared instance, as component services see it";
+  EXPECT_EQ(PropertiesOf(pin1->GetReferenceProduct()), "in|EP 4|-|2");
+  EXPECT_EQ(PropertiesOf(document.FindByPath("M-1/Bare")->GetReferenceProduct()), "none");
+}
+
 // A product with user properties but without product properties keeps them out of reach; the
 // publisher of user properties is made only on request.
 TEST_F(ProductStructure, UserPropertiesAreReachedThroughTheReferenceProductsProperties) {
