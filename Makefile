@@ -7,14 +7,15 @@ ASAN_BUILD ?= build-asan
 RUN_DIR    ?= $(BUILD)/run
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS       ?= 2
+PREFIX     ?= /usr/local
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 DEB_PACKAGES := g++ cmake ninja-build make pkg-config nlohmann-json3-dev libcli11-dev \
-                libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev
+                libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev dpkg-dev
 # The browser tests: Debian's Chromium, driven by playwright-core from npm (no browser download).
 BROWSER_TESTS := tests/browser
 
-.PHONY: all deps browser-deps build run report test test-asan clean
+.PHONY: all deps browser-deps build run report test test-asan install deb clean
 
 all: build
 
@@ -67,6 +68,15 @@ test-asan: deps browser-deps
 	cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DMOLDBOM_SANITIZE=ON -DMOLDBOM_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+# moldbom, its libraries, catalogs and sample under $(PREFIX) (bin, lib, share/moldbom); the program
+# finds them from where it lies, so the prefix may be moved afterwards.
+install: build
+	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The same files as a Debian package under /usr, written to $(BUILD).
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -19,7 +19,7 @@
 // escapes \" \\ \n inside the quotes, parameter slots /p1, /p2 ... in the text.
 // ---------------------------------------------------------------------------------------------
 
-// The application's choice wins; then $MOLDBOM_RESOURCES; then the directory fixed at build time.
+// The application's choice wins; then $MOLDBOM_RESOURCES; then the installation's (QORInstallation).
 // An empty directory withdraws the application's choice.
 QOR_EXPORT void QORSetResourceDirectory(std::string directory);
 QOR_EXPORT std::string QORGetResourceDirectory();

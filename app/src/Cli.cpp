@@ -15,6 +15,7 @@ int RunCli(int argc, char** argv) { return RunCli(argc, argv, CommandStreams{std
 
 int RunCli(int argc, char** argv, const CommandStreams& streams) {
   CLI::App app{"moldbom: the Bill of Materials of a mold assembly, and the host it runs in", "moldbom"};
+  app.set_version_flag("--version", "moldbom " MOLDBOM_VERSION);
   app.require_subcommand(1);
   const std::vector<Command> commands = {AddShowCommand(app), AddReplayCommand(app), AddReportCommand(app),
                                          AddUiCommand(app)};

@@ -22,9 +22,10 @@ HostSession::~HostSession() {
 }
 
 Outcome HostSession::LoadModule() {
-  static const Outcome loaded = QORLoadModule(MOLDBOM_MODULE_PATH);
+  static const std::string path = QORInstallation::Current().moduleDirectory + "/" MOLDBOM_MODULE_FILE;
+  static const Outcome loaded = QORLoadModule(path);
   if (loaded) return {};
-  return Failure{"cannot load the module " MOLDBOM_MODULE_PATH ": " + loaded.Why()};
+  return Failure{"cannot load the module " + path + ": " + loaded.Why()};
 }
 
 Outcome HostSession::LoadMold(const std::string& path) {

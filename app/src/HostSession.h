@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Expected.h"
+#include "QORInstallation.h"
 #include "QORRecorder.h"
 
 class QORDlgDialog;
@@ -19,7 +20,7 @@ namespace moldbom {
 inline constexpr int kExitHostFailure = 1;
 
 // Where a session takes its mold when nobody named one.
-inline const std::string kSampleMoldPath = MOLDBOM_SAMPLE_DIR "/sample-mold.json";
+inline const std::string kSampleMoldPath = QORInstallation::Current().sampleDirectory + "/sample-mold.json";
 
 class HostSession {
  public:

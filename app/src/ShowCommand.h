@@ -2,13 +2,14 @@
 #pragma once
 
 #include "Cli.h"
+#include "HostSession.h"
 
 #include <string>
 
 namespace moldbom {
 
 struct ShowOptions {
-  std::string moldPath = MOLDBOM_SAMPLE_DIR "/sample-mold.json";
+  std::string moldPath = kSampleMoldPath;
 };
 
 Command AddShowCommand(CLI::App& app);

@@ -2,16 +2,14 @@
 // cache of loaded catalogs.
 #include "QORMessages.h"
 
+#include "QORInstallation.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <vector>
-
-#ifndef MOLDBOM_RESOURCE_DIR
-#define MOLDBOM_RESOURCE_DIR "resources"
-#endif
 
 namespace {
 
@@ -227,7 +225,7 @@ std::string QORGetResourceDirectory() {
   }
   const char* fromEnvironment = std::getenv("MOLDBOM_RESOURCES");
   if (fromEnvironment && *fromEnvironment) return fromEnvironment;
-  return MOLDBOM_RESOURCE_DIR;
+  return QORInstallation::Current().resourceDirectory;
 }
 
 QORExpected<std::shared_ptr<const QORCatalogTexts>> QORLoadCatalog(
