@@ -70,9 +70,9 @@ test-asan: deps browser-deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
 # moldbom, its libraries, catalogs and sample under $(PREFIX) (bin, lib, share/moldbom); the program
-# finds them from where it lies, so the prefix may be moved afterwards.
+# finds them from where it lies, so the prefix may be moved afterwards. A system prefix wants root.
 install: build
-	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The same files as a Debian package under /usr, written to $(BUILD).
 deb: build

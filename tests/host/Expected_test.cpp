@@ -43,9 +43,4 @@ TEST(ExpectedTest, AnOutcomeIsEmptyWhenItWentThrough) {
   EXPECT_EQ(refused.Why(), "refused");
 }
 
-TEST(ExpectedDeathTest, AskingAFailedResultForItsValueStops) {
-  const QORExpected<int> failed(QORError("bad"));
-  EXPECT_DEATH((void)failed.Value(), "does not hold");
-}
-
 }  // namespace
