@@ -285,9 +285,9 @@ class QOR_EXPORT QORDlgEditor : public QORDialog {
   QORUnicodeString GetLine() const { return text_; }
   void SetIntegerValue(int value, int notify = 0);
   int GetIntegerValue() const;
-  // The editor's real value is single precision.
-  void SetFloatValue(float value, int notify = 0);
-  float GetFloatValue() const;
+  // The real value is kept in double precision; its text shows it with two decimals.
+  void SetFloatValue(double value, int notify = 0);
+  double GetFloatValue() const;
   void SetVisibleTextWidth(int width) { textWidth_ = width; }
   int GetVisibleTextWidth() const { return textWidth_; }
 
@@ -295,6 +295,7 @@ class QOR_EXPORT QORDlgEditor : public QORDialog {
 
  private:
   QORUnicodeString text_;
+  double real_ = 0.0;
   int textWidth_ = 0;
   QORNotification* modify_;
 };

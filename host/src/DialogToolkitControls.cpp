@@ -45,6 +45,7 @@ QORDlgEditor::~QORDlgEditor() { QORRelease(modify_); }
 // The editor holds one line: every line index addresses the whole text.
 void QORDlgEditor::SetLine(const QORUnicodeString& text, int /*line*/, int notify) {
   text_ = text;
+  real_ = ParseNumber<double>(text_).value_or(0.0);
   if (WantsNotification(notify)) Dispatch(modify_);
 }
 
@@ -52,15 +53,16 @@ void QORDlgEditor::SetIntegerValue(int value, int notify) { SetLine(QORUnicodeSt
 
 int QORDlgEditor::GetIntegerValue() const { return ParseNumber<int>(text_).value_or(0); }
 
-// The shortest text that reads back as the same single-precision value, whatever the locale: a
-// float shown with double digits would print noise such as 10136.0302734375.
-void QORDlgEditor::SetFloatValue(float value, int notify) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  SetLine(QORUnicodeString(std::string(buffer, result.ptr)), -1, notify);
+// Two decimals whatever the locale: the text is a price, and the value behind it keeps every digit.
+void QORDlgEditor::SetFloatValue(double value, int notify) {
+  char buffer[512];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+  text_ = QORUnicodeString(std::string(buffer, result.ptr));
+  real_ = value;
+  if (WantsNotification(notify)) Dispatch(modify_);
 }
 
-float QORDlgEditor::GetFloatValue() const { return ParseNumber<float>(text_).value_or(0.0f); }
+double QORDlgEditor::GetFloatValue() const { return real_; }
 
 // ---------------------------------------------------------------------------------------------
 // Buttons

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <utility>
@@ -259,21 +260,24 @@ TEST_F(ToolkitTest, DelayedDestructionHidesAtOnceAndDestroysOnceAfterTheEvent) {
 // ---------------------------------------------------------------------------------------------
 // Input widgets
 // ---------------------------------------------------------------------------------------------
-TEST_F(ToolkitTest, EditorNumbersAreReadFromItsTextAndWrittenShortest) {
+TEST_F(ToolkitTest, EditorNumbersAreReadFromItsTextAndRealsShownWithTwoDecimals) {
   auto* editor = new QORDlgEditor(root, "Edit", QORDlgEdtInteger);
-  struct Case { const char* text; int integer; float real; };
-  for (const Case& c : {Case{" -5 ", -5, -5.0f}, Case{"+3", 3, 3.0f}, Case{"2.5", 0, 2.5f}, Case{"1e3", 0, 1000.0f},
-                        Case{"12abc", 0, 0.0f}, Case{"", 0, 0.0f}, Case{"99999999999", 0, 99999999999.0f}}) {
+  struct Case { const char* text; int integer; double real; };
+  for (const Case& c : {Case{" -5 ", -5, -5.0}, Case{"+3", 3, 3.0}, Case{"2.5", 0, 2.5}, Case{"1e3", 0, 1000.0},
+                        Case{"12abc", 0, 0.0}, Case{"", 0, 0.0}, Case{"99999999999", 0, 99999999999.0}}) {
     editor->SetLine(c.text);
     EXPECT_EQ(editor->GetIntegerValue(), c.integer) << c.text;
-    EXPECT_FLOAT_EQ(editor->GetFloatValue(), c.real) << c.text;
+    EXPECT_EQ(editor->GetFloatValue(), c.real) << c.text;
   }
-  // A single-precision sum prints as such, not with the digits of its double widening.
-  for (const auto& [value, text] : std::vector<std::pair<float, std::string>>{
-           {0.0f, "0"}, {50.0f, "50"}, {0.1f, "0.1"}, {1e21f, "1e+21"}, {1234567.125f, "1234567.1"},
-           {10136.0302734375f, "10136.03"}}) {
+  // The text rounds to cents while the value keeps what single precision would lose.
+  for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
+           {0.0, "0.00"}, {50.0, "50.00"}, {10136.03, "10136.03"}, {123456789.015625, "123456789.02"},
+           {-2.5, "-2.50"}, {std::nan(""), "nan"}}) {
     editor->SetFloatValue(value);
     EXPECT_EQ(editor->GetLine().Utf8(), text);
+    if (!std::isnan(value)) {
+      EXPECT_EQ(editor->GetFloatValue(), value) << text;
+    }
   }
 }
 
