@@ -80,6 +80,7 @@ class QOR_EXPORT QORMldBOMCom : public QORStateCommand {
   QORUnicodeString NumberLabel(int line, Numbering& numbering);
   int FindProfileRecord(const QORUnicodeString& instanceName);
   void ShowProfileAddedColumns();
+  void AddProfileColumns(int count);
   void ApplyProfileColumnOrder();
 
   // Profile reading and writing.

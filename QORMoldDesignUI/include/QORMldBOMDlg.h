@@ -142,7 +142,9 @@ class QOR_EXPORT QORMldBOMDlg : public QORDlgDialog {
   void RotateToLastInUse(int position);
   void MoveSelectedColumn(QORBoolean toTheRight);
   QORUnicodeString PartInstanceName(int partIndex) const;
-  void FindLineInstanceNames(int row, QORListOfQORUnicodeString& names) const;
+  void FindLineInstanceNames(int row, int partIndex, QORListOfQORUnicodeString& names) const;
+  bool IsDataRow(int row) const;
+  void ShowTotalPrice(int pricePosition);
   void ReadUserPropertyValues(const QORUnicodeString& propertyName, QORListOfQORUnicodeString& values) const;
   void CloseProfileBoxes();
   void AcceptChosenProfile(int kind);

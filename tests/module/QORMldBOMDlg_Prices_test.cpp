@@ -1,5 +1,5 @@
-// Prices the end-to-end runs cannot reach: edits in other or hidden columns, single-precision
-// totals, and numbering fields set from a profile.
+// Prices the end-to-end runs cannot reach: edits in other or hidden columns, totals beyond single
+// precision, and numbering fields set from a profile.
 #include "QORMldBOMFixture.h"
 
 namespace bomtest {
@@ -20,13 +20,15 @@ TEST_F(PriceTest, EditsElsewhereOrInAHiddenUnitPriceOnlyResetTheSelections) {
   EXPECT_EQ(Cell(10, 1), "");
 }
 
-TEST_F(DialogTest, UpdateShowsNoPriceForNonPositiveProductsButCountsThemInASinglePrecisionTotal) {
+TEST_F(DialogTest, UpdateShowsNoPriceForNonPositiveProductsButCountsThemInAFullPrecisionTotal) {
   AddRow({"1", "", "PN", "", "", "", "", "", "", "5"});
   AddRow({"2", "2", "PN", "", "", "", "", "", "", "-3"});
   AddRow({"3", "16777217", "PN", "", "", "", "", "", "", "1"});
   Dlg().UpdatePrice();
   EXPECT_EQ(Strings({Cell(10, 1), Cell(10, 2), Cell(10, 3)}), Strings({"", "", "1.67772e+07"}));
-  EXPECT_EQ(W<QORDlgEditor>("EditTotalPrice").GetFloatValue(), 16777216.0 - 6.0);
+  // Single precision would lose the last unit of 16777217.
+  EXPECT_EQ(W<QORDlgEditor>("EditTotalPrice").GetFloatValue(), 16777217.0 - 6.0);
+  EXPECT_EQ(W<QORDlgEditor>("EditTotalPrice").GetLine().Utf8(), "16777211.00");
 }
 
 // Typed numbers lose their sign; values set from a profile are raised to 1; a sort flag other than

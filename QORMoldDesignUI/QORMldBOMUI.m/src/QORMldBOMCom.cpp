@@ -10,6 +10,7 @@
 #include "QOREditor.h"
 #include "QORMessages.h"
 #include "QORMldBOMDlg.h"
+#include "QORMldBOMHelpers.h"
 #include "QORMoldComponents.h"
 #include "QORRecorder.h"
 #include "QORSystemServices.h"
@@ -30,25 +31,17 @@ static QORFillDictionary QORMldBOMComRegistration("QORMldBOMCom", fctCreateQORMl
 // Shared helpers
 // =============================================================================================
 
+using namespace QORMldBOM;
+
 namespace {
 
 const char* const CommandCatalog = "QORMldBOMCom";
 const char* const ProfileTitle = "ProfileTitle";
 const char* const CsvTitle = "CsvTitle";
 
-const int FixedColumns = 11;
-const int HiddenOffset = 1000;
-const int HighestPosition = 60;
-
 const int SaveBoxStyle = 0x800200;
 const int FilterFlag = 1;
 const int LoginBufferSize = 259;
-
-QORUnicodeString IntegerText(int value) {
-  char text[32];
-  std::snprintf(text, sizeof(text), "%d", value);
-  return QORUnicodeString(text);
-}
 
 // Integer value of a text, as strtol reads its start; fallback when it holds no digits.
 int ReadInteger(const QORUnicodeString& text, int fallback) {
@@ -70,15 +63,6 @@ bool Contains(const QORUnicodeString& text, const char* part) {
   return text.SearchSubString(QORUnicodeString(part)) >= 0;
 }
 
-bool IsHiddenCode(int code) { return code >= HiddenOffset; }
-int PositionOfCode(int code) { return IsHiddenCode(code) ? code - HiddenOffset : code; }
-
-template <class T>
-T EntryOr(const QORList<T>& list, int index, const T& fallback) {
-  if (index < 1 || index > list.Size()) return fallback;
-  return list[index];
-}
-
 // The fields of a profile or report line; the tokenizer never yields an empty field.
 QORListOfQORUnicodeString SplitFields(const QORUnicodeString& line, int count) {
   QORListOfQORUnicodeString fields;
@@ -86,16 +70,6 @@ QORListOfQORUnicodeString SplitFields(const QORUnicodeString& line, int count) {
   const QORUnicodeString separator(";");
   for (int i = 0; i < count; ++i) fields.Append(tokens.GetNextToken(separator));
   return fields;
-}
-
-// An environment variable counts as set only with a value; the copy the host made is freed here.
-bool ReadEnvironment(const char* name, QORUnicodeString& value) {
-  char* text = nullptr;
-  const HRESULT result = QORGetEnvValue(name, &text);
-  if (!text) return false;
-  value.BuildFromChar(text);
-  std::free(text);
-  return result == 0;
 }
 
 bool FileExists(const QORUnicodeString& path) { return QORFileAccess(path, QORFileExists) == 0; }
@@ -917,18 +891,23 @@ QORUnicodeString QORMldBOMCom::NumberLabel(int line, Numbering& numbering) {
 
 void QORMldBOMCom::ShowProfileAddedColumns() {
   if (ProfileColumnKinds.Size() == 0) return;
-  for (int k = 1; k <= ProfileColumnKinds.Size(); ++k) {
-    const QORUnicodeString& kind = ProfileColumnKinds[k];
+  AddProfileColumns(ProfileColumnKinds.Size());
+  Dialog->DisplayAdded(ProfileInstanceNames, ProfileAddedValues, ProfileAssociations, InstanceGroups);
+}
+
+// The first count column definitions of the profile, in file order; an unknown kind adds nothing.
+void QORMldBOMCom::AddProfileColumns(int count) {
+  for (int k = 1; k <= count; ++k) {
+    const QORUnicodeString kind = EntryOr(ProfileColumnKinds, k, QORUnicodeString());
     const QORUnicodeString title = EntryOr(ProfileColumnTitles, k, QORUnicodeString());
-    if (kind == "1") {
+    if (IsKindText(kind, KindReadOnly)) {
       Dialog->AddCol(title, FALSE);
-    } else if (kind == "-1") {
+    } else if (IsKindText(kind, KindEditable)) {
       Dialog->AddCol(title, TRUE);
-    } else if (kind == "2") {
+    } else if (IsKindText(kind, KindUserProperty)) {
       Dialog->AddColFromUserProperty(EntryOr(ProfileColumnProperties, k, QORUnicodeString()), title);
     }
   }
-  Dialog->DisplayAdded(ProfileInstanceNames, ProfileAddedValues, ProfileAssociations, InstanceGroups);
 }
 
 // Moves come before hides: the dialog moves columns only while none is hidden.
@@ -1185,17 +1164,17 @@ QORBoolean QORMldBOMCom::ReadSettingsLine(const QORUnicodeString& line, ProfileS
   return TRUE;
 }
 
+// Fields are read one at a time: the first bad one, missing or out of range, is the one reported.
 QORBoolean QORMldBOMCom::ReadFixedColumnLine(const QORUnicodeString& line) {
-  const QORListOfQORUnicodeString fields = SplitFields(line, FixedColumns);
-  for (const QORUnicodeString& field : fields) {
-    if (!field.IsEmpty()) continue;
-    ProfileWarning("ProfileInvalidFix");
-    Dialog->SetReportFile(QORUnicodeString());
-    return FALSE;
-  }
-  for (int k = 1; k <= FixedColumns; ++k) {
+  const QORListOfQORUnicodeString fields = SplitFields(line, FixedColumnCount);
+  for (int k = 1; k <= FixedColumnCount; ++k) {
+    if (fields[k].IsEmpty()) {
+      ProfileWarning("ProfileInvalidFix");
+      Dialog->SetReportFile(QORUnicodeString());
+      return FALSE;
+    }
     const int code = AbsoluteValue(ReadInteger(fields[k], -1));
-    if ((code > HighestPosition && code < HiddenOffset) || code > HiddenOffset + HighestPosition) {
+    if (!IsValidPositionCode(code)) {
       ProfileWarning("ProfileInvalidFix2", IntegerText(k));
       Dialog->SetReportFile(QORUnicodeString());
       return FALSE;
@@ -1216,8 +1195,7 @@ QORBoolean QORMldBOMCom::ReadColumnDefinitionLine(const QORUnicodeString& line, 
   };
 
   const int code = ReadInteger(fields[1], -1);
-  if ((code > HighestPosition && code < HiddenOffset) || code > HiddenOffset + HighestPosition)
-    return refuse("ProfileInvalidAdded");
+  if (!IsValidPositionCode(code)) return refuse("ProfileInvalidAdded");
   ProfileColumnPositions.Append(code);
 
   const QORUnicodeString& title = fields[2];
@@ -1225,10 +1203,10 @@ QORBoolean QORMldBOMCom::ReadColumnDefinitionLine(const QORUnicodeString& line, 
   ProfileColumnTitles.Append(title);
 
   const int kind = ReadInteger(fields[3], 0);
-  if (kind != -1 && kind != 1 && kind != 2) return refuse("ProfileInvalidAdded3");
+  if (kind != KindEditable && kind != KindReadOnly && kind != KindUserProperty) return refuse("ProfileInvalidAdded3");
   ProfileColumnKinds.Append(fields[3]);
 
-  if (fields[4].IsEmpty() && kind == 2) return refuse("ProfileInvalidAdded4");
+  if (fields[4].IsEmpty() && kind == KindUserProperty) return refuse("ProfileInvalidAdded4");
   ProfileColumnProperties.Append(fields[4]);
   ++settings.addedCount;
   return TRUE;
@@ -1268,8 +1246,9 @@ void QORMldBOMCom::ReadDataLine(const QORUnicodeString& line, const ProfileSetti
 
   ProfileInstanceNames.Append(fields[2]);
 
+  // Only a price below 0 is refused: "nan" is a number the scan reads, and not below 0.
   double price = 0.0;
-  const bool validPrice = std::sscanf(fields[3].ConvertToChar(), "%le", &price) == 1 && price >= 0.0;
+  const bool validPrice = std::sscanf(fields[3].ConvertToChar(), "%le", &price) == 1 && !(price < 0.0);
   ProfileUnitPrices.Append(validPrice ? fields[3] : QORUnicodeString());
 
   for (int k = 1; k <= settings.addedCount; ++k) ProfileAddedValues.Append(fields[3 + k]);
@@ -1283,16 +1262,7 @@ void QORMldBOMCom::ApplyProfileHeader(const ProfileSettings& settings) {
   Dialog->SetInitialNumberingMode(integers);
   Dialog->SetStartAndIncrement(settings.start, settings.increment);
   Dialog->InitReport();
-  for (int k = 1; k <= settings.addedCount; ++k) {
-    const QORUnicodeString& kind = ProfileColumnKinds[k];
-    if (kind == "1") {
-      Dialog->AddCol(ProfileColumnTitles[k], FALSE);
-    } else if (kind == "-1") {
-      Dialog->AddCol(ProfileColumnTitles[k], TRUE);
-    } else if (kind == "2") {
-      Dialog->AddColFromUserProperty(ProfileColumnProperties[k], ProfileColumnTitles[k]);
-    }
-  }
+  AddProfileColumns(settings.addedCount);
   ApplyProfileColumnOrder();
 }
 

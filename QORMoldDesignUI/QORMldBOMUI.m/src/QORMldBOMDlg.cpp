@@ -9,11 +9,14 @@
 #include <new>
 
 #include "QORMessages.h"
+#include "QORMldBOMHelpers.h"
 #include "QORRecorder.h"
 #include "QORSystemServices.h"
 
-const int QORMldBOMDlg::ColumnSlotCount = 61;
-const int QORMldBOMDlg::FixedColumnCount = 11;
+using namespace QORMldBOM;
+
+const int QORMldBOMDlg::ColumnSlotCount = QORMldBOM::ColumnSlotCount;
+const int QORMldBOMDlg::FixedColumnCount = QORMldBOM::FixedColumnCount;
 
 // One click on a numbering radio button notifies both buttons; this toggle, shared by every
 // dialog of the module, lets only the first of the two show the numbering-mode warning.
@@ -21,22 +24,12 @@ static int ModeChangeWarningToggle = 0;
 
 namespace {
 
-// A hidden column keeps its display position in its descriptor, raised by this offset.
-const int HiddenOffset = 1000;
-
 // Descriptors of the fixed columns the dialog itself computes with.
 const int DescNumber = 1;
 const int DescQuantity = 2;
 const int DescPartNumber = 3;
 const int DescUnitPrice = 10;
 const int DescPrice = 11;
-
-// Column kinds.
-const int KindFixed = 0;
-const int KindEditable = -1;
-const int KindReadOnly = 1;
-const int KindUserProperty = 2;
-const int KindSpare = -2;
 
 const int MarkerRow = 0;
 const int SpareColumnWidth = 8;
@@ -154,23 +147,6 @@ QORUnicodeString InstanceNameOf(const QORBaseUnknown_var& object) {
   QORIProduct_var product(object);
   if (product) product->GetPrdInstanceName(name);
   return name;
-}
-
-// The instance names of a group, up to the first empty token.
-void SplitGroup(const QORUnicodeString& group, QORListOfQORUnicodeString& names) {
-  QORToken tokens(group);
-  for (QORUnicodeString name = tokens.GetNextToken(";"); !name.IsEmpty(); name = tokens.GetNextToken(";"))
-    names.Append(name);
-}
-
-// A variable counts as set when the host gives it with a value.
-bool ReadEnvironment(const char* name, QORUnicodeString& value) {
-  char* text = nullptr;
-  const HRESULT hr = QORGetEnvValue(name, &text);
-  const bool isSet = hr == S_OK && text != nullptr;
-  if (isSet) value = QORUnicodeString(text);
-  if (text) std::free(text);
-  return isSet;
 }
 
 QORUnicodeString WithProfileExtension(QORUnicodeString path) {
@@ -1021,9 +997,9 @@ QORUnicodeString QORMldBOMDlg::SearchInstanceName(const QORUnicodeString& name, 
   QORUnicodeString result;
   if (name.IsEmpty()) return result;
   for (const QORUnicodeString& group : groupsA) {
-    if (!Contains(group, name)) continue;
+    if (!IsGroupMember(group, name)) continue;
     for (const QORUnicodeString& entry : known) {
-      if (Contains(group, entry)) {
+      if (IsGroupMember(group, entry)) {
         result = entry;
         break;
       }
@@ -1031,9 +1007,9 @@ QORUnicodeString QORMldBOMDlg::SearchInstanceName(const QORUnicodeString& name, 
     if (!result.IsEmpty()) return result;
   }
   for (const QORUnicodeString& group : groupsB) {
-    if (!Contains(group, name)) continue;
+    if (!IsGroupMember(group, name)) continue;
     QORListOfQORUnicodeString tokens;
-    SplitGroup(group, tokens);
+    GroupNames(group, tokens);
     for (const QORUnicodeString& token : tokens) {
       if (token == name) continue;
       const int index = known.Locate(token);
@@ -1165,29 +1141,31 @@ void QORMldBOMDlg::SetStartAndIncrement(const int& start, const int& increment) 
 // Cell editing and prices
 // =============================================================================================
 
-// The instance names of the BOM line shown in row: the first associated part with the row's part
-// number names the instance, and the first instance group holding that name lists the line.
-void QORMldBOMDlg::FindLineInstanceNames(int row, QORListOfQORUnicodeString& names) const {
+// The instance names of the BOM line shown in row, the partIndex-th data row: its own associated
+// part names the instance, and the first instance group holding that name lists the line. Parts
+// share part numbers, so the part number cannot tell which line a row shows.
+void QORMldBOMDlg::FindLineInstanceNames(int row, int partIndex, QORListOfQORUnicodeString& names) const {
   names.RemoveAll();
-  const QORUnicodeString partNumber = DescriptorCell(DescPartNumber, row);
-  if (partNumber.IsEmpty()) return;
-  QORUnicodeString instanceName;
-  bool found = false;
-  for (const QORBaseUnknown_var& part : AssociatedParts) {
-    QORIProduct_var product(part);
-    if (!product) continue;
-    const QORUnicodeString number = product->GetPartNumber();
-    if (number.IsEmpty() || number != partNumber) continue;
-    product->GetPrdInstanceName(instanceName);
-    found = true;
-    break;
-  }
-  if (!found) return;
+  if (DescriptorCell(DescPartNumber, row).IsEmpty() || !IsDataRow(row)) return;
+  const QORUnicodeString instanceName = PartInstanceName(partIndex);
+  if (instanceName.IsEmpty()) return;
   for (const QORUnicodeString& group : InstanceGroups) {
-    if (!Contains(group, instanceName)) continue;
-    SplitGroup(group, names);
+    if (!IsGroupMember(group, instanceName)) continue;
+    GroupNames(group, names);
     return;
   }
+  // The last record when nothing merged it, or the single kept instance, heads no group.
+  names.Append(instanceName);
+}
+
+bool QORMldBOMDlg::IsDataRow(int row) const { return !DescriptorCell(DescNumber, row).IsEmpty(); }
+
+// The sum of the PRICE cells of every row, in double precision so that cents survive large totals.
+void QORMldBOMDlg::ShowTotalPrice(int pricePosition) {
+  const int rows = ListBOM ? ListBOM->GetLineCount() : 0;
+  double total = 0.0;
+  for (int r = 1; r < rows; ++r) total += ScanReal(CellText(pricePosition, r));
+  if (EditTotalPrice) EditTotalPrice->SetFloatValue(total, 0);
 }
 
 void QORMldBOMDlg::ModifyCell(QORCommand*, QORNotification*, QORCommandClientData) {
@@ -1201,10 +1179,12 @@ void QORMldBOMDlg::ModifyCell(QORCommand*, QORNotification*, QORCommandClientDat
       const int partNumberPosition = DisplayPosition(DescPartNumber);
       if (partNumberPosition >= 0 && partNumberPosition < NumberOfItems && UnitPriceParameters.Size() > 0 &&
           rows >= 2) {
+        int part = 0;
         for (int r = 1; r < rows; ++r) {
+          if (IsDataRow(r)) ++part;
           if (!ListBOM->IsRowSelected(r) || DescriptorCell(DescPartNumber, r).IsEmpty()) continue;
           QORListOfQORUnicodeString names;
-          FindLineInstanceNames(r, names);
+          FindLineInstanceNames(r, part, names);
           if (names.Size() == 0) continue;
           int done = 0;
           for (int i = 1; i <= ComponentInstances.Size() && done < names.Size(); ++i) {
@@ -1219,9 +1199,7 @@ void QORMldBOMDlg::ModifyCell(QORCommand*, QORNotification*, QORCommandClientDat
       }
       const double quantity = ScanReal(DescriptorCell(DescQuantity, row));
       SetCellText(DisplayPosition(DescPrice), row, FormatReal(quantity * unitPrice));
-      float total = 0.0f;
-      for (int r = 1; r < rows; ++r) total += static_cast<float>(ScanReal(DescriptorCell(DescPrice, r)));
-      if (EditTotalPrice) EditTotalPrice->SetFloatValue(total, 0);
+      ShowTotalPrice(DisplayPosition(DescPrice));
     }
     ListBOM->ClearSelect();
   }
@@ -1238,11 +1216,13 @@ void QORMldBOMDlg::UpdatePrice() {
   const int pricePosition = DisplayPosition(DescPrice);
   const int partNumberPosition = DisplayPosition(DescPartNumber);
   if (UnitPriceParameters.Size() > 0 && rows >= 2) {
+    int part = 0;
     for (int r = 1; r < rows; ++r) {
+      if (IsDataRow(r)) ++part;
       if (!CellText(unitPricePosition, r).IsEmpty()) continue;
       if (partNumberPosition < 0 || partNumberPosition >= NumberOfItems) continue;
       QORListOfQORUnicodeString names;
-      FindLineInstanceNames(r, names);
+      FindLineInstanceNames(r, part, names);
       for (int i = 1; i <= ComponentInstances.Size(); ++i) {
         if (!names.Locate(InstanceNameOf(ComponentInstances[i]))) continue;
         QORICkeParm_var parameter =
@@ -1253,11 +1233,12 @@ void QORMldBOMDlg::UpdatePrice() {
       }
     }
   }
-  float total = 0.0f;
+  // Negative and zero products leave the cell empty yet still count in the total.
+  double total = 0.0;
   for (int r = 1; r < rows; ++r) {
     const double price = ScanReal(CellText(quantityPosition, r)) * ScanReal(CellText(unitPricePosition, r));
     SetCellText(pricePosition, r, price > 0 ? FormatReal(price) : QORUnicodeString());
-    total += static_cast<float>(price);
+    total += price;
   }
   if (EditTotalPrice) EditTotalPrice->SetFloatValue(total, 0);
   for (int position = 0; position < NumberOfItems; ++position) {
@@ -1566,11 +1547,13 @@ void QORMldBOMDlg::HighlightComponents() {
     return;
   }
   bool added = false;
+  int part = 0;
   for (int r = 1; r < rows; ++r) {
+    if (IsDataRow(r)) ++part;
     if (!ListBOM->IsRowSelected(r)) continue;
     if (CellText(partNumberPosition, r).IsEmpty()) continue;
     QORListOfQORUnicodeString names;
-    FindLineInstanceNames(r, names);
+    FindLineInstanceNames(r, part, names);
     QORHSO* hso = CurrentEditor->GetHSO();
     if (names.Size() == 0 || !hso) continue;
     // Each selected row replaces what an earlier row highlighted.

@@ -6,11 +6,12 @@
 #include <new>
 
 #include "QORMldBOMDlg.h"
+#include "QORMldBOMHelpers.h"
 #include "QORSystemServices.h"
 
-namespace {
+using namespace QORMldBOM;
 
-const int FixedColumnCount = 11;
+namespace {
 
 // Absent values are written as one blank, because the reader cannot see an empty field.
 QORUnicodeString BlankWhenEmpty(const QORUnicodeString& value) {
@@ -18,23 +19,11 @@ QORUnicodeString BlankWhenEmpty(const QORUnicodeString& value) {
   return value;
 }
 
-QORUnicodeString IntegerText(int value) {
-  char text[32];
-  std::snprintf(text, sizeof(text), "%d", value);
-  return QORUnicodeString(text);
-}
-
 QORUnicodeString ProductInstanceName(const QORIProduct_var& product) {
   QORUnicodeString name;
   if (!product) return name;
   if (FAILED(product->GetPrdInstanceName(name))) name.Empty();
   return name;
-}
-
-template <class T>
-T EntryOr(const QORList<T>& list, int index, const T& fallback) {
-  if (index < 1 || index > list.Size()) return fallback;
-  return list[index];
 }
 
 HRESULT WriteSettingsLine(QORMldBOMDlg* dialog, const QORIProduct_var& product, unsigned int file) {
