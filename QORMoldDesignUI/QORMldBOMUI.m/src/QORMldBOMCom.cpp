@@ -1025,6 +1025,22 @@ HRESULT QORMldBOMCom::GetProfile() {
   return S_OK;
 }
 
+namespace {
+
+// The reference seeds the profile: copied onto the report file, which is then the file read. A
+// failed copy is not reported, but the report file is no longer named.
+bool CopyReferenceOntoReport(QORMldBOMDlg& dialog, const QORUnicodeString& reference, const QORUnicodeString& report,
+                             QORUnicodeString& path) {
+  if (FAILED(QORFCopy(reference, report, 0))) {
+    dialog.SetReportFile(QORUnicodeString());
+    return false;
+  }
+  path = report;
+  return true;
+}
+
+}  // namespace
+
 // Decides which file to read; a reference profile is copied onto the report file when both are named.
 QORBoolean QORMldBOMCom::ChooseProfileFile(QORUnicodeString& path, QORBoolean& asReference) {
   const QORUnicodeString report = Dialog->GetReportFile();
@@ -1053,12 +1069,7 @@ QORBoolean QORMldBOMCom::ChooseProfileFile(QORUnicodeString& path, QORBoolean& a
       Dialog->SetReportFile(none);
       return FALSE;
     }
-    if (FAILED(QORFCopy(reference, report, 0))) {
-      Dialog->SetReportFile(none);
-      return FALSE;
-    }
-    path = report;
-    return TRUE;
+    return CopyReferenceOntoReport(*Dialog, reference, report, path) ? TRUE : FALSE;
   }
   if (!ProfileConfirmation("ProfileExistError", report)) {
     Dialog->SetReportFile(none);
@@ -1066,12 +1077,7 @@ QORBoolean QORMldBOMCom::ChooseProfileFile(QORUnicodeString& path, QORBoolean& a
     asReference = TRUE;
     return TRUE;
   }
-  if (FAILED(QORFCopy(reference, report, 0))) {
-    Dialog->SetReportFile(none);
-    return FALSE;
-  }
-  path = report;
-  return TRUE;
+  return CopyReferenceOntoReport(*Dialog, reference, report, path) ? TRUE : FALSE;
 }
 
 QORBoolean QORMldBOMCom::CheckProfileFile(const QORUnicodeString& path, QORBoolean asReference) {
