@@ -7,10 +7,7 @@ class QORMldBOMComTestAccess {
  public:
   static QORListOfQORUnicodeString& LineTypes(QORMldBOMCom& command) { return command.LineTypes; }
   static QORListOfQORUnicodeString& LineInstanceNames(QORMldBOMCom& command) { return command.LineInstanceNames; }
-  static QORListOfInt& LineWidths(QORMldBOMCom& command) { return command.LineWidths; }
 
-  static int& ProfileMaxNumber(QORMldBOMCom& command) { return command.ProfileMaxNumber; }
-  static QORListOfInt& ProfileNumbers(QORMldBOMCom& command) { return command.ProfileNumbers; }
   static QORListOfQORUnicodeString& ProfileInstanceNames(QORMldBOMCom& command) { return command.ProfileInstanceNames; }
   static QORListOfInt& ProfileColumnPositions(QORMldBOMCom& command) { return command.ProfileColumnPositions; }
 

@@ -1,4 +1,4 @@
-// Product analysis of the BOM command: classification, attributes, work mode and a keep-mode edge.
+// Product analysis of the BOM command: classification, attributes and work mode.
 #include "QORMldBOMFixture.h"
 
 #include <algorithm>
@@ -79,11 +79,6 @@ TEST_F(BomClassificationTest, EachKeptInstanceGetsItsTypeAndAttributesInTheFixed
   EXPECT_EQ(price.Utf8(), "120");
 }
 
-TEST_F(BomClassificationTest, ALeftOutInstanceStillWidensTheColumns) {
-  // The molded part holds the longest reference, supplier and material: 26 characters give 26 / 2 + 2.
-  EXPECT_EQ(Integers(Access::LineWidths(Command())), (std::vector<int>{0, 0, 9 / 2 + 2, 15, 15, 19, 7, 8}));
-}
-
 TEST_F(BomClassificationTest, EveryListedInstanceIsPutInWorkModeUntilTheCommandEnds) {
   const Strings inWork = Texts(QORTlgServicesCacheList::ProductsInWorkMode());
   for (const char* path : {"MOLD/Unit.1", "MOLD/Unit.1/Screw.1", "MOLD/Part.1", "MOLD/Clamp.1"})
@@ -92,23 +87,6 @@ TEST_F(BomClassificationTest, EveryListedInstanceIsPutInWorkModeUntilTheCommandE
   EXPECT_EQ(QORTlgServicesCacheList::WorkModeOf(part), 1);
   EndCommand();
   EXPECT_EQ(QORTlgServicesCacheList::WorkModeOf(part), 0);
-}
-
-// ---- keeping the numbers of a profile -------------------------------------------------------
-
-// A profile whose highest number is zero leaves the counter to the start value, so new lines count
-// from there; the end-to-end profiles all hold higher numbers.
-TEST_F(BomCommandTest, AKeptHighestNumberOfZeroLeavesNewLinesToTheStartValue) {
-  LoadMold(MoldFile("Plate.1:plate Pin.1:pin New.1:new",
-                    R"("plate": {"partNumber": "PLATE", "plate": true}, "new": {"partNumber": "NEW"},
-                       "pin": {"partNumber": "PIN", "component": "EjectorPin"})"));
-  Access::ProfileInstanceNames(Command()) = UnicodeList({"Pin.1"});
-  Access::ProfileNumbers(Command()).Append(0);
-  Access::ProfileMaxNumber(Command()) = 0;
-  Dlg().SetKeepMode(TRUE);
-  Dlg().SetStartAndIncrement(5, 1);
-  Select("MOLD");
-  EXPECT_EQ(Column(0), (Strings{"5", "0", "6"}));
 }
 
 }  // namespace

@@ -118,13 +118,6 @@ TEST_F(BomReportTest, FailuresAreReportedAndTheBoxCanBeUsedAgain) {
 
 // ---- states and agents ----------------------------------------------------------------------
 
-// The command's resources and message catalog are found under its own name.
-TEST_F(BomCommandTest, ResourceNamesFallBackToTheStateCommand) {
-  EXPECT_STREQ(Command().GetResourceFilename(0), "QORMldBOMCom");
-  EXPECT_STREQ(Command().GetResourceFilename(-3), "QORMldBOMCom");
-  EXPECT_STREQ(Command().GetResourceFilename(2), Command().QORStateCommand::GetResourceFilename(1));
-}
-
 TEST_F(BomReportTest, EveryProfileChoiceIsHeardBecauseTheAgentIsReArmedFirst) {
   const std::string header = "HEADER;\r\nMOLD;0;R;0;1;1;\r\n0;1;2;3;4;5;6;7;8;9;10;\r\nDATA;\r\n";
   for (const std::string name : {"First", "Second"}) {

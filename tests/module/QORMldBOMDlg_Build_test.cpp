@@ -1,4 +1,4 @@
-// The BOM dialog's held column descriptors, its resource names, and a dialog that was never built.
+// The BOM dialog's held column descriptors, and a dialog that was never built.
 #include "QORMldBOMFixture.h"
 
 namespace bomtest {
@@ -12,13 +12,6 @@ TEST_F(BuildTest, TheHeldTitlesKeepMoldReferenceLast) {
   const QORListOfInt& positions = QORMldBOMDlgTestAccess::Positions(Dlg());
   ASSERT_EQ(positions.Size(), 61);
   for (int k = 1; k <= 61; ++k) EXPECT_EQ(QORMldBOMDlgTestAccess::Kinds(Dlg())[k], k <= 11 ? 0 : -2) << k;
-}
-
-// Widget titles are looked up in the dialog's resources by these names.
-TEST_F(BuildTest, ResourceNamesFallBackToTheWidgetBase) {
-  EXPECT_STREQ(Dlg().GetResourceFilename(0), "QORMldBOMDlg");
-  EXPECT_STREQ(Dlg().GetResourceFilename(-3), "QORMldBOMDlg");
-  EXPECT_STREQ(Dlg().GetResourceFilename(1), "QORDialog");
 }
 
 TEST(UnbuiltDialogTest, DoesNothingAndGoesQuietly) {
