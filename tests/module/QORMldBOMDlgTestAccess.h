@@ -11,7 +11,6 @@ class QORMldBOMDlgTestAccess {
   static const QORListOfInt& Kinds(const QORMldBOMDlg& d) { return d.ColumnKinds; }
   static const QORListOfQORUnicodeString& Properties(const QORMldBOMDlg& d) { return d.ColumnProperties; }
   static int SelectedColumn(const QORMldBOMDlg& d) { return d.SelectedColumn; }
-  static const QORUnicodeString& FixedTitle(const QORMldBOMDlg& d, int slot) { return d.FixedTitles[slot]; }
   static void Move(QORMldBOMDlg& d, bool toTheRight, int& from, int& to) {
     d.MoveColumn(toTheRight ? TRUE : FALSE, from, to);
   }

@@ -1,18 +1,8 @@
-// The BOM dialog's held column descriptors, and a dialog that was never built.
+// A BOM dialog that was never built.
 #include "QORMldBOMFixture.h"
 
 namespace bomtest {
 namespace {
-
-using BuildTest = DialogTest;
-
-// The titles are held with MOLDREFERENCE last, while the table and the combo show it fifth.
-TEST_F(BuildTest, TheHeldTitlesKeepMoldReferenceLast) {
-  EXPECT_EQ(QORMldBOMDlgTestAccess::FixedTitle(Dlg(), 10).Utf8(), "Mold Ref");
-  const QORListOfInt& positions = QORMldBOMDlgTestAccess::Positions(Dlg());
-  ASSERT_EQ(positions.Size(), 61);
-  for (int k = 1; k <= 61; ++k) EXPECT_EQ(QORMldBOMDlgTestAccess::Kinds(Dlg())[k], k <= 11 ? 0 : -2) << k;
-}
 
 TEST(UnbuiltDialogTest, DoesNothingAndGoesQuietly) {
   auto* dialog = new QORMldBOMDlg();

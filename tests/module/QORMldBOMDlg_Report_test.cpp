@@ -1,5 +1,4 @@
-// Rows handed to the table: the values a caller may give, blank lines, the lookup of renamed
-// instances and the parallel part lists.
+// Rows handed to the table: the values a caller may give, blank lines and the parallel part lists.
 #include "QORMldBOMFixture.h"
 
 namespace bomtest {
@@ -27,21 +26,6 @@ TEST_F(ReportTest, UnitPriceComesOnlyFromATenthValueAndWideEnoughWidthsApply) {
   EXPECT_EQ(Dlg().GetNumberOfLines(), 5);
   EXPECT_EQ(List().GetRowEditable(4), 0);
   EXPECT_EQ(List().GetRowEditable(3), 1);
-}
-
-TEST_F(ReportTest, SearchInstanceNameLooksInStoredGroupsThenInCurrentGroups) {
-  struct Case { const char* name; Strings known, groupsA, groupsB; const char* found; };
-  const Case cases[] = {
-      {"", {"Pin.1"}, {"Pin.1;"}, {}, ""},
-      {"Pin.1", {"Bolt.1", "Pin.2"}, {"Bolt.9;", "Pin.1;Pin.2;"}, {}, "Pin.2"},
-      {"Pin.7", {"Pin.8"}, {}, {"Pin.7;Pin.8"}, "Pin.8"},
-      {"Pin.7", {"Pin.7"}, {}, {"Pin.7;Pin.9"}, ""},
-      {"Pin.1", {"Old.1", "Pin.2"}, {"Pin.1;Old.1;"}, {"Pin.1;Pin.2"}, "Old.1"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(Dlg().SearchInstanceName(c.name, UnicodeList(c.known), UnicodeList(c.groupsA), UnicodeList(c.groupsB)).Utf8(),
-              c.found)
-        << c.name;
 }
 
 using StoredValuesTest = MoldDialogTest;
