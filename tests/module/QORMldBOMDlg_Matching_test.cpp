@@ -100,9 +100,9 @@ class MatchingTest : public BomTest {
   std::vector<Names> HighlightEachRow(const Strings& instances, const Table& table) {
     std::string words;
     for (const std::string& name : instances) words += name + ":part ";
-    QORMoldLoadResult loaded = QORMoldDocument::LoadText(MoldFile(words, R"("part": {"partNumber": "PN"})"), "x.json");
+    auto loaded = QORMoldDocument::LoadText(MoldFile(words, R"("part": {"partNumber": "PN"})"), "x.json");
     EXPECT_TRUE(loaded.Ok());
-    std::unique_ptr<QORMoldDocument> document = loaded.TakeDocument();
+    std::unique_ptr<QORMoldDocument> document = std::move(loaded).Value();
     QORMoldDocument::SetCurrent(document.get());
     auto* editor = new QORFrmEditor();
     editor->SetContextPath(document->ContextPath());
