@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ctime>
+#include <functional>
 #include <string>
 
 #include "QORBase.h"
@@ -39,6 +40,13 @@ QOR_EXPORT int QORFileAccess(const QORUnicodeString& path, int mode);
 QOR_EXPORT HRESULT QORDeleteFile(const QORUnicodeString& path);
 // The absolute path with symbolic links and dot segments resolved; E_FAIL when path does not exist.
 QOR_EXPORT HRESULT QORGetRealPath(const QORUnicodeString& path, QORUnicodeString& realPath);
+
+// Told of every name the file services refuse because it leads out of the confinement folder: the
+// name as given and why, in words for the user.
+using QORFileRefusalListener = std::function<void(const std::string& path, const std::string& why)>;
+// For the application: from now on the file services reach only what lies inside folder, through
+// no symbolic link; null lifts the confinement. E_FAIL when folder cannot be opened.
+QOR_EXPORT HRESULT QORSetFileConfinement(const char* folder, QORFileRefusalListener listener = {});
 
 // ---------------------------------------------------------------------------------------------
 // Environment and user

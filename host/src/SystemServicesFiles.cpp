@@ -2,6 +2,8 @@
 // deletion and real paths, over POSIX descriptors.
 #include "QORSystemServices.h"
 
+#include "FileConfinement.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,7 +81,7 @@ bool IsDirectory(int fd) {
 
 UniqueFd OpenPath(const QORUnicodeString& path, int flags) {
   // New files get 0666 less the umask, as fopen gives them.
-  UniqueFd fd(::open(path.ConvertToChar(), flags | O_CLOEXEC, 0666));
+  UniqueFd fd(qorhost::ConfinedOpen(path.ConvertToChar(), flags | O_CLOEXEC, 0666));
   // A directory opens for reading here but yields no bytes: refusing it lets the caller report an
   // open failure instead of an empty file.
   if (fd.IsOpen() && IsDirectory(fd.Get())) fd.Reset(-1);
@@ -233,6 +235,7 @@ HRESULT QORFCopy(const QORUnicodeString& source, const QORUnicodeString& target,
 
 int QORFileAccess(const QORUnicodeString& path, int mode) {
   const char* p = path.ConvertToChar();
+  if (!qorhost::MayReach(p)) return -1;
   if (mode < 0 || mode > (R_OK | W_OK | X_OK) || ::access(p, mode) != 0) return -1;
   // The superuser passes access(2) for any file; the permission bits keep a file marked read-only
   // read-only for everyone, as the kernel already does for execution.
@@ -242,12 +245,12 @@ int QORFileAccess(const QORUnicodeString& path, int mode) {
 }
 
 HRESULT QORDeleteFile(const QORUnicodeString& path) {
-  return ::unlink(path.ConvertToChar()) == 0 ? S_OK : E_FAIL;
+  return qorhost::ConfinedUnlink(path.ConvertToChar()) == 0 ? S_OK : E_FAIL;
 }
 
 HRESULT QORGetRealPath(const QORUnicodeString& path, QORUnicodeString& realPath) {
   realPath.Empty();
-  if (path.IsEmpty()) return E_FAIL;
+  if (path.IsEmpty() || !qorhost::MayReach(path.ConvertToChar())) return E_FAIL;
   char* resolved = ::realpath(path.ConvertToChar(), nullptr);
   if (!resolved) return E_FAIL;
   realPath.BuildFromChar(resolved);
