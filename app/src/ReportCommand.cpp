@@ -2,6 +2,8 @@
 // dialog's own checks.
 #include "ReportCommand.h"
 
+#include "DuplicateNames.h"
+
 #include <filesystem>
 #include <memory>
 
@@ -194,6 +196,8 @@ int RunReport(const ReportOptions& options, const CommandStreams& streams) {
     streams.err << "moldbom report: " << mold.Why() << "\n";
     return kExitBadInput;
   }
+  if (const std::optional<std::string> warning = DuplicateNamesWarning(*session.Document()))
+    streams.err << "moldbom report: " << *warning << "\n";
   BatchReport report(options, session, presenter);
   if (std::optional<StepFailure> failed = report.Run()) {
     streams.err << "moldbom report: " << failed->what << "\n";

@@ -1,6 +1,8 @@
 // `moldbom show`: the product tree of a mold assembly as the host's interfaces present it.
 #include "ShowCommand.h"
 
+#include "DuplicateNames.h"
+
 #include "QORKnowledge.h"
 #include "QORMoldComponents.h"
 #include "QORProductStructure.h"
@@ -130,6 +132,8 @@ int RunShow(const ShowOptions& options, const CommandStreams& streams) {
     streams.err << "moldbom: " << loaded.Error().Message() << '\n';
     return kExitBadInput;
   }
+  if (const std::optional<std::string> warning = DuplicateNamesWarning(*loaded.Value()))
+    streams.err << "moldbom: " << *warning << '\n';
   loaded.Value()->Walk([&](const QORIProduct_var& instance, int depth) { PrintInstance(streams.out, instance, depth); });
   return kExitOk;
 }

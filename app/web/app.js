@@ -21,6 +21,7 @@ const page = {
   dialogSignature: '',
   table: null, // the BOM table's drawing state
   chooser: null, // the open file chooser's browsing state
+  noticeSerial: 0, // the host's latest notice already shown
   modalId: 0,
   eventQueue: Promise.resolve(),
   version: 0, // of the last state drawn
@@ -51,6 +52,12 @@ function showStatus(text, refusal = false) {
   status.classList.toggle('refusal', refusal);
 }
 
+// What the status line holds when nothing new is to be said: the warning given on load, if any.
+function showStandingStatus() {
+  const warning = page.state && page.state.loadWarning;
+  showStatus(warning || '', Boolean(warning));
+}
+
 async function postJson(path, body) {
   const response = await fetch(path, {
     method: 'POST',
@@ -79,10 +86,11 @@ function drawn(version) {
 // resolves once the page shows what the event did.
 function sendEvent(verb, ...args) {
   const run = async () => {
+    const noticeBefore = page.noticeSerial;
     const answer = await postJson('/api/event', { verb, args: args.map(String) }).catch((error) => ({ ok: false, why: String(error) }));
     await drawn(answer.version);
-    if (answer.ok) showStatus('');
-    else showStatus(answer.why || 'refused', true);
+    if (!answer.ok) showStatus(answer.why || 'refused', true);
+    else if (page.noticeSerial === noticeBefore) showStandingStatus();
     return answer;
   };
   const result = page.eventQueue.then(run, run);
@@ -116,6 +124,12 @@ function render(state, version) {
   markHighlighted(state.highlighted || []);
   drawChooser(state.boxes || []);
   drawModal(state.modal);
+  if (state.notice && state.notice.serial !== page.noticeSerial) {
+    page.noticeSerial = state.notice.serial;
+    showStatus(state.notice.text, true);
+  } else if (state.loadWarning && !$('status').textContent) {
+    showStandingStatus();
+  }
   if (state.checkFailures && state.checkFailures.length) showStatus(`check failed: ${state.checkFailures.at(-1)}`, true);
   const ready = page.versionWaiters.filter((w) => w.version <= version);
   page.versionWaiters = page.versionWaiters.filter((w) => w.version > version);

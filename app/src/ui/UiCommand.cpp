@@ -55,6 +55,7 @@ int RunUi(const UiOptions& options, const CommandStreams& streams) {
 
   UiHostOptions hostOptions{Absolute(options.moldPath.value_or(kSampleMoldPath)), options.capturePath, "QORMldBOMCom"};
   UiHost host(std::move(hostOptions));
+  host.ConfineFilesTo(options.workspace);
   if (Outcome started = host.Start(); !started) {
     streams.err << "moldbom ui: " << started.Why() << "\n";
     return kExitBadInput;

@@ -2,8 +2,10 @@
 // snapshot published after each.
 #include "UiHost.h"
 
+#include "DuplicateNames.h"
 #include "HostSession.h"
 #include "QORMessages.h"
+#include "QORSystemServices.h"
 #include "UiSnapshot.h"
 #include "UserEvents.h"
 
@@ -38,12 +40,17 @@ void UiHost::Run(std::promise<Outcome>& started) {
     left.swap(tasks_);
   }
   for (Task& task : left) task.outcome.set_value(Failure{"the host is shutting down"});
+  if (confinementFolder_) QORSetFileConfinement(nullptr);
   // The session cancels a running command and releases the host's objects on this thread.
   events_.reset();
   session_.reset();
 }
 
 Outcome UiHost::Initialise() {
+  if (confinementFolder_ &&
+      FAILED(QORSetFileConfinement(confinementFolder_->c_str(),
+                                   [this](const std::string& path, const std::string& why) { NoteRefusal(path, why); })))
+    return Failure{"cannot keep the files inside " + *confinementFolder_};
   if (Outcome module = HostSession::LoadModule(); !module) return module;
   session_ = std::make_unique<HostSession>();
   if (Outcome mold = session_->LoadMold(options_.moldPath); !mold) return mold;
@@ -57,6 +64,7 @@ Outcome UiHost::Initialise() {
   }
   events_ = std::make_unique<UserEvents>(*session_);
   hub_.SetTree(BuildTreeJson(*session_->Document()));
+  loadWarning_ = DuplicateNamesWarning(*session_->Document());
   if (Outcome started = Execute(UiEvent{"start", {options_.commandClass}}); !started)
     return Failure{"cannot start " + options_.commandClass + ": " + started.Why()};
   return {};
@@ -81,7 +89,14 @@ Outcome UiHost::Execute(const UiEvent& event) {
   return outcome;
 }
 
-void UiHost::Publish() { hub_.PublishState(BuildStateJson({presenter_.OpenBox(), presenter_.CheckFailures()})); }
+void UiHost::Publish() {
+  hub_.PublishState(BuildStateJson({presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_}));
+}
+
+// The module's own warning says that a file failed to open; the page says why the host refused it.
+void UiHost::NoteRefusal(const std::string& path, const std::string& why) {
+  notice_ = Notice{notice_ ? notice_->serial + 1 : 1, path + " was refused: " + why};
+}
 
 // A box waiting for its answer is no work of the host's: the page shows the box, not the busy sign.
 void UiHost::OnBoxChanged() {

@@ -16,6 +16,7 @@
 #include "SnapshotHub.h"
 #include "UiEvent.h"
 #include "UiPresenter.h"
+#include "UiSnapshot.h"
 
 namespace moldbom {
 
@@ -36,6 +37,10 @@ class UiHost {
   ~UiHost();
   UiHost(const UiHost&) = delete;
   UiHost& operator=(const UiHost&) = delete;
+
+  // Before Start: the host's file services will reach nothing outside folder, and the page will
+  // say why a name was refused.
+  void ConfineFilesTo(std::string folder) { confinementFolder_ = std::move(folder); }
 
   // Starts the thread, which loads the module and the mold and starts the command as a user
   // would; returns once that is done, with the reason when it failed.
@@ -66,9 +71,11 @@ class UiHost {
   Outcome Execute(const UiEvent& event);
   void Publish();
   void OnBoxChanged();
+  void NoteRefusal(const std::string& path, const std::string& why);
   std::optional<Task> NextTask();
 
   UiHostOptions options_;
+  std::optional<std::string> confinementFolder_;
   SnapshotHub hub_;
   UiPresenter presenter_;
   std::thread thread_;
@@ -83,6 +90,8 @@ class UiHost {
   std::unique_ptr<HostSession> session_;
   std::unique_ptr<UserEvents> events_;
   std::optional<JournalCapture> capture_;
+  std::optional<Notice> notice_;
+  std::optional<std::string> loadWarning_;
 };
 
 }  // namespace moldbom

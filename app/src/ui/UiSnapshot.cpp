@@ -220,7 +220,9 @@ std::string BuildStateJson(const SnapshotExtras& extras) {
                       {"boxes", BoxesJson()},
                       {"highlighted", HighlightedJson()},
                       {"modal", ModalJson(extras.modal)},
-                      {"checkFailures", extras.checkFailures}};
+                      {"checkFailures", extras.checkFailures},
+                      {"notice", extras.notice ? Json{{"serial", extras.notice->serial}, {"text", extras.notice->text}} : Json()},
+                      {"loadWarning", extras.loadWarning ? Json(*extras.loadWarning) : Json()}};
   return state.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
 }
 

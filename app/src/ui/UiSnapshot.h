@@ -12,9 +12,18 @@ class QORMoldDocument;
 
 namespace moldbom {
 
+// What the application tells the person on the status line; serial tells a new notice from the
+// same one published again.
+struct Notice {
+  long serial = 0;
+  std::string text;
+};
+
 struct SnapshotExtras {
   std::optional<ModalBox> modal;
   std::vector<std::string> checkFailures;
+  std::optional<Notice> notice;
+  std::optional<std::string> loadWarning;  // stands until the page is reloaded
 };
 
 // Host thread only: reads the running command, its dialog and the host's boxes and editor.
