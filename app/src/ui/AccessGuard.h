@@ -32,6 +32,9 @@ struct AccessDecision {
   std::string why;
 };
 
+// Comparison whose time does not depend on where the texts differ.
+bool ConstantTimeEquals(const std::string& a, const std::string& b);
+
 class AccessGuard {
  public:
   static constexpr const char* kCookieName = "moldbom_session";
@@ -50,6 +53,11 @@ class AccessGuard {
   // Browsers share cookies between the ports of a host, so each server names its own after its
   // port: a second moldbom ui must not log the first one's page out.
   std::string CookieName() const { return std::string(kCookieName) + "_" + std::to_string(port_); }
+  // Whether a request shows this session's token or cookie: what lets a connection past the cap on
+  // strangers.
+  bool ShowsCredentials(const std::string& token, const std::string& cookieHeader) const {
+    return (!token.empty() && ConstantTimeEquals(token, token_)) || HasSessionCookie(cookieHeader);
+  }
 
  private:
   bool IsOwnHost(const std::string& host) const;
@@ -63,8 +71,5 @@ class AccessGuard {
 
 // Hex text of bytes from the operating system's random source; empty when it fails.
 std::string RandomHex(std::size_t bytes);
-
-// Comparison whose time does not depend on where the texts differ.
-bool ConstantTimeEquals(const std::string& a, const std::string& b);
 
 }  // namespace moldbom

@@ -4,10 +4,14 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 
 #include "UiEvent.h"
 #include "UiHost.h"
@@ -21,7 +25,7 @@ using namespace std::chrono_literals;
 
 constexpr const char* kJson = "application/json; charset=utf-8";
 constexpr std::size_t kMaxPatterns = 8;
-constexpr auto kStreamPoll = 500ms;
+constexpr auto kStreamPoll = 250ms;
 constexpr auto kKeepAliveComment = 15s;
 
 void SendJson(httplib::Response& response, int status, const Json& body) {
@@ -74,40 +78,61 @@ UiServer::~UiServer() { Stop(); }
 Outcome UiServer::Start() {
   // A browser that closes its stream mid-write must not take the process down with SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
+  gate_ = std::make_unique<ConnectionGate>(options_.gate, [this](const RequestHead& head) {
+    return guard_->ShowsCredentials(head.token, head.cookies);
+  });
+  const Expected<int> port = gate_->Listen(options_.port);
+  if (!port) {
+    gate_.reset();
+    return Failure{"cannot listen on 127.0.0.1:" + std::to_string(options_.port) + ": " + port.Why()};
+  }
+  // The server itself listens where only this user can reach it, so that nobody gets past the gate.
+  std::string folder = (std::filesystem::temp_directory_path() / "moldbom-ui-XXXXXX").string();
+  if (!::mkdtemp(folder.data())) {
+    gate_.reset();
+    return Failure{"cannot make a private folder in " + std::filesystem::temp_directory_path().string() + ": " +
+                   std::strerror(errno)};
+  }
+  socketFolder_ = folder;
+  const std::string socketPath = folder + "/server.sock";
   server_ = std::make_unique<httplib::Server>();
   const std::size_t threads = options_.threads;
   server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+  server_->set_address_family(AF_UNIX);
   server_->set_payload_max_length(options_.maxBodyBytes);
   server_->set_read_timeout(options_.ioTimeoutSeconds, 0);
   server_->set_write_timeout(options_.ioTimeoutSeconds, 0);
   server_->set_keep_alive_timeout(options_.keepAliveSeconds);
+  // The gate reads only the first request's headers: every connection carries one request.
+  server_->set_keep_alive_max_count(1);
   server_->set_default_headers(SecurityHeaders());
-  errno = 0;
-  const int port = options_.port == 0 ? server_->bind_to_any_port("127.0.0.1")
-                                      : (server_->bind_to_port("127.0.0.1", options_.port) ? options_.port : -1);
-  if (port <= 0) {
-    const std::string why = errno ? std::strerror(errno) : "the port is not free";
-    server_.reset();
-    return Failure{"cannot listen on 127.0.0.1:" + std::to_string(options_.port) + ": " + why};
+  Expected<AccessGuard> guard = AccessGuard::WithRandomSecrets(port.Value());
+  // A Unix socket has no port; cpp-httplib would take 0 for a failed bind, so any other number will do.
+  if (!guard || !server_->bind_to_port(socketPath, /*port=*/1)) {
+    const std::string why = guard ? "cannot listen on " + socketPath : guard.Why();
+    Stop();
+    return Failure{why};
   }
-  Expected<AccessGuard> guard = AccessGuard::WithRandomSecrets(port);
-  if (!guard) {
-    server_.reset();
-    return Failure{guard.Why()};
-  }
-  port_ = port;
+  port_ = port.Value();
   guard_.emplace(std::move(guard).Value());
   Route();
   listener_ = std::thread([this] { server_->listen_after_bind(); });
+  gate_->Start(socketPath);
   return {};
 }
 
 void UiServer::Stop() {
-  if (!server_) return;
   stopping_ = true;
-  server_->stop();
+  if (gate_) gate_->Stop();
+  if (server_) server_->stop();
   if (listener_.joinable()) listener_.join();
   server_.reset();
+  gate_.reset();
+  if (!socketFolder_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(socketFolder_, ignored);
+    socketFolder_.clear();
+  }
 }
 
 std::string UiServer::Address() const {
@@ -127,7 +152,7 @@ void UiServer::Route() {
   server_->Get(R"(/[A-Za-z0-9_.-]*)", [this](const Request& q, Response& r) { ServeAsset(q, r); });
   server_->Get("/api/state", [this](const Request&, Response& r) { ServeState(r); });
   server_->Get("/api/tree", [this](const Request&, Response& r) { ServeTree(r); });
-  server_->Get("/api/events", [this](const Request&, Response& r) { ServeEvents(r); });
+  server_->Get("/api/events", [this](const Request& q, Response& r) { ServeEvents(q, r); });
   server_->Get("/api/files", [this](const Request& q, Response& r) { ServeFiles(q, r); });
   server_->Post("/api/event", [this](const Request& q, Response& r) { PostEvent(q, r); });
   server_->Post("/api/answer", [this](const Request& q, Response& r) { PostAnswer(q, r); });
@@ -185,7 +210,7 @@ void UiServer::ServeTree(httplib::Response& response) const { response.set_conte
 
 // Server-sent events: the current state at once, then each new state and every change of the busy
 // sign; a comment now and then keeps idle connections open.
-void UiServer::ServeEvents(httplib::Response& response) {
+void UiServer::ServeEvents(const httplib::Request& request, httplib::Response& response) {
   if (streams_.fetch_add(1) >= options_.maxStreams) {
     streams_.fetch_sub(1);
     SendError(response, 503, "too many open pages");
@@ -197,13 +222,17 @@ void UiServer::ServeEvents(httplib::Response& response) {
     std::chrono::steady_clock::time_point lastWrite = std::chrono::steady_clock::now();
   };
   response.set_header("X-Accel-Buffering", "no");
+  // The slot is freed as soon as the gate sees the page go, not at the next failed write.
+  const std::string relay = request.get_header_value(ConnectionGate::kRelayHeader);
   response.set_chunked_content_provider(
       "text/event-stream",
-      [this, cursor = Cursor{}](std::size_t, httplib::DataSink& sink) mutable {
+      [this, relay, cursor = Cursor{}](std::size_t, httplib::DataSink& sink) mutable {
+        const auto clientGone = [&] { return !gate_ || !gate_->IsClientConnected(relay); };
         SnapshotHub::View view = host_.Hub().Current();
-        while (!stopping_ && !view.closed && view.stateVersion == cursor.state && view.busyVersion == cursor.busy &&
-               std::chrono::steady_clock::now() - cursor.lastWrite < kKeepAliveComment)
+        while (!stopping_ && !view.closed && !clientGone() && view.stateVersion == cursor.state &&
+               view.busyVersion == cursor.busy && std::chrono::steady_clock::now() - cursor.lastWrite < kKeepAliveComment)
           view = host_.Hub().WaitForChange(cursor.state, cursor.busy, kStreamPoll);
+        if (clientGone()) return false;
         if (stopping_ || view.closed) {
           sink.done();
           return true;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "AccessGuard.h"
+#include "ConnectionGate.h"
 #include "Expected.h"
 #include "Workspace.h"
 
@@ -28,6 +29,7 @@ struct UiServerOptions {
   int port = 0;                    // 0: a free port
   std::size_t threads = 16;        // each open event stream holds one
   int maxStreams = 4;
+  GateLimits gate;
   std::size_t maxBodyBytes = 64 * 1024;
   int keepAliveSeconds = 5;
   int ioTimeoutSeconds = 5;
@@ -56,7 +58,7 @@ class UiServer {
   void ServeAsset(const httplib::Request& request, httplib::Response& response) const;
   void ServeState(httplib::Response& response) const;
   void ServeTree(httplib::Response& response) const;
-  void ServeEvents(httplib::Response& response);
+  void ServeEvents(const httplib::Request& request, httplib::Response& response);
   void ServeFiles(const httplib::Request& request, httplib::Response& response) const;
   void PostEvent(const httplib::Request& request, httplib::Response& response);
   void PostAnswer(const httplib::Request& request, httplib::Response& response);
@@ -64,7 +66,9 @@ class UiServer {
   UiHost& host_;
   Workspace workspace_;
   UiServerOptions options_;
+  std::unique_ptr<ConnectionGate> gate_;
   std::unique_ptr<httplib::Server> server_;
+  std::string socketFolder_;  // private folder of the server's Unix socket, behind the gate
   std::optional<AccessGuard> guard_;
   std::thread listener_;
   int port_ = 0;
