@@ -4,6 +4,9 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+# How long `make fuzz` runs each target.
+FUZZ_SECONDS ?= 60
 RUN_DIR    ?= $(BUILD)/run
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 JOBS       ?= 2
@@ -12,10 +15,13 @@ SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 DEB_PACKAGES := g++ cmake ninja-build make pkg-config nlohmann-json3-dev libcli11-dev \
                 libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev dpkg-dev
+# The fuzz targets: libFuzzer comes with clang's runtime libraries.
+FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
+FUZZ_TARGETS  := mold-json profile journal
 # The browser tests: Debian's Chromium, driven by playwright-core from npm (no browser download).
 BROWSER_TESTS := tests/browser
 
-.PHONY: all deps browser-deps build run report test test-asan install deb clean
+.PHONY: all deps browser-deps build run report test test-asan fuzz install deb clean
 
 all: build
 
@@ -78,5 +84,14 @@ install: build
 deb: build
 	cd $(BUILD) && cpack -G DEB
 
+# Each fuzz target for FUZZ_SECONDS, built with clang in $(FUZZ_BUILD) apart from the gcc build; the
+# corpus grows in $(FUZZ_BUILD)/fuzz-corpus, and what breaks a target lands in fuzz-artifacts.
+fuzz:
+	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(DEB_PACKAGES) $(FUZZ_PACKAGES)"
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DMOLDBOM_FUZZ=ON -DMOLDBOM_BENCHMARKS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	tests/fuzz/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
