@@ -29,8 +29,8 @@ TEST_P(FuzzRegression, PastInputsRunClean) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegression, ::testing::Values("mold-json", "profile", "journal"),
-                         [](const auto& info) {
-                           std::string name = info.param;
+                         [](const ::testing::TestParamInfo<const char*>& target) {
+                           std::string name = target.param;
                            std::erase(name, '-');
                            return name;
                          });

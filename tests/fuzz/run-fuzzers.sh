@@ -3,7 +3,8 @@
 # samples, the journals and their golden files; fails when any target finds a crash.
 # Usage: run-fuzzers.sh BUILD_DIR SECONDS TARGET...
 set -uo pipefail
-build=$1 seconds=$2
+# Absolute paths: the profile and journal targets change the current folder to their scratch folder.
+build=$(cd "$1" && pwd) seconds=$2
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 tests=$(dirname "$here")
