@@ -73,9 +73,9 @@ TEST_F(WorkspaceConfinementTest, TypedNamesLeadingOutAreRefusedWithTheReason) {
     const char* typed;
     const char* notice;
   } cases[] = {
-      {"../outside/new", "../outside/new.bom was refused: it lies outside the workspace"},
-      {"./evil", "./evil.bom was refused: evil.bom is a symbolic link"},
-      {"/tmp/moldbom-outside", "/tmp/moldbom-outside.bom was refused: it lies outside the workspace"},
+      {"../outside/new", "new.bom was refused: it lies outside the workspace"},
+      {"./evil", "evil.bom was refused: evil.bom is a symbolic link"},
+      {"/tmp/moldbom-outside", "moldbom-outside.bom was refused: it lies outside the workspace"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
