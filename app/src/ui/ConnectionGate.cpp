@@ -69,6 +69,20 @@ void Answer(int fd, const char* status, const std::string& text) {
   ::shutdown(fd, SHUT_WR);
 }
 
+// Reads and drops what the client still sends, until it closes or kDrainTime passes: closing with
+// its bytes unread would reset the connection and could destroy the answer on its way.
+void DrainUntilClosed(int fd) {
+  const Clock::time_point end = Clock::now() + kDrainTime;
+  char buffer[4096];
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    pollfd ready{fd, POLLIN, 0};
+    if (left <= 0 || ::poll(&ready, 1, static_cast<int>(left)) <= 0) return;
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return;
+  }
+}
+
 void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
 // The request's head with the gate's header right after the request line, so that the server can
@@ -299,25 +313,32 @@ void ConnectionGate::RelayConnection(Relay& relay) {
   }
   char buffer[16 * 1024];
   bool clientSending = true;
+  bool serverReading = open;
   while (open) {
     pollfd fds[2] = {{clientSending ? relay.client : -1, POLLIN, 0}, {upstream, POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
       open = errno == EINTR;
       continue;
     }
-    for (int side = 0; side < 2 && open; ++side) {
-      if (!fds[side].revents) continue;
-      const ssize_t n = ::recv(fds[side].fd, buffer, sizeof buffer, 0);
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-      if (n == 0 && side == 0) {
+    if (fds[0].revents) {
+      const ssize_t n = ::recv(relay.client, buffer, sizeof buffer, 0);
+      if (n > 0 && serverReading) {
+        // A server that answered early (a refusal) stops reading; its answer must still get through.
+        serverReading = SendAll(upstream, std::string_view(buffer, static_cast<std::size_t>(n)));
+      } else if (n == 0) {
         // The client has said all it will: it may still read the answer, but a stream to it ends.
         clientSending = false;
         ::shutdown(upstream, SHUT_WR);
         std::lock_guard lock(mutex_);
         liveRelays_.erase(relay.id);
-        continue;
+      } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        open = false;
       }
-      open = n > 0 && SendAll(fds[1 - side].fd, std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
+    if (open && fds[1].revents) {
+      const ssize_t n = ::recv(upstream, buffer, sizeof buffer, 0);
+      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      open = n > 0 && SendAll(relay.client, std::string_view(buffer, static_cast<std::size_t>(n)));
     }
   }
   {
@@ -326,7 +347,8 @@ void ConnectionGate::RelayConnection(Relay& relay) {
     --(relay.admitted ? admitted_ : strangers_);
   }
   if (upstream >= 0) ::shutdown(upstream, SHUT_RDWR);
-  ::shutdown(relay.client, SHUT_RDWR);
+  ::shutdown(relay.client, SHUT_WR);
+  DrainUntilClosed(relay.client);
 }
 
 void ConnectionGate::ReapRelays(bool all) {
