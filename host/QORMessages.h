@@ -100,6 +100,20 @@ struct QORMessageBox {
   std::string title, text;
 };
 
+// What the file services could not do that no result code tells their caller: the module checks
+// opens and writes, not the sync, close and rename that put a written file in place.
+struct QORFileProblem {
+  enum class Kind {
+    HeldByAnotherRun,  // another process holds the file's lock; the open gave up after a wait
+    TooLarge,          // larger than the host reads whole (QORFMaxReadSize)
+    NotReplaced,       // a written file was not put in place; the previous one stays as it was
+  };
+  Kind kind = Kind::NotReplaced;
+  std::string path;
+  std::string why;  // NotReplaced: the step that failed and the system's reason
+  unsigned long long size = 0;  // TooLarge: the file's size in bytes
+};
+
 // What the driver of the application shows a person; the journal prints and answers from its
 // queue, the browser shows a modal box, batch prints and answers from its options.
 class QOR_EXPORT QORPresenter {
@@ -110,6 +124,7 @@ class QOR_EXPORT QORPresenter {
   virtual bool AskConfirmation(const QORMessageBox& box) = 0;
   virtual void ReportCheckFailure(const std::string& expression, const std::string& file,
                                   int line) = 0;
+  virtual void ReportFileProblem(const QORFileProblem& problem) = 0;
 };
 
 // The presenter is not owned; null falls back to standard error and answers no.
@@ -145,6 +160,11 @@ class QOR_EXPORT QORTlgErrorServices {
                                                const QORUnicodeString* params = nullptr,
                                                int count = 0);
 };
+
+// Tells the presenter (standard error without one) of a file problem; the program goes on.
+QOR_EXPORT void QORReportFileProblem(const QORFileProblem& problem);
+// The problem in one sentence that names the file, for any driver to show.
+QOR_EXPORT std::string QORDescribeFileProblem(const QORFileProblem& problem);
 
 // Reports a broken assumption; the program goes on.
 QOR_EXPORT void QORSysCheckFailure(const char* expression, const char* file, int line);

@@ -13,7 +13,20 @@
 // ---------------------------------------------------------------------------------------------
 
 // Opens path with an fopen mode ("rb", "w+b", "a" ...); E_FAIL when it cannot be opened.
+//
+// A "w" mode never touches the file until QORFClose: the bytes go to a temporary file in the same
+// folder, which QORFClose syncs and renames over path, keeping the previous file as path + ".bak".
+// After a failed write, or when any of those steps fails, the temporary file is dropped and path
+// stays as it was. A link named as path is replaced, not followed. An existing file that is not
+// writable is not opened.
+//
+// Reading ("r") or writing ("w") a file takes an exclusive lock (flock) on it that the running
+// command keeps until QORFReleaseLocks, so that a second process cannot read and rewrite the same
+// file meanwhile. While another process holds it, the open waits a moment, then fails and reports
+// a QORFileProblem (HeldByAnotherRun).
 QOR_EXPORT HRESULT QORFOpen(const QORUnicodeString& path, const char* mode, unsigned int* handle);
+// For a "w" handle: puts the written file in place as above; E_FAIL (and a QORFileProblem when the
+// failure was not one of a write the caller saw fail) when path keeps its previous content.
 QOR_EXPORT HRESULT QORFClose(unsigned int handle);
 // Reads up to length bytes; fewer only at the end of the file. bytesRead may be null.
 QOR_EXPORT HRESULT QORFRead(unsigned int handle, void* buffer, unsigned int length,
@@ -21,11 +34,15 @@ QOR_EXPORT HRESULT QORFRead(unsigned int handle, void* buffer, unsigned int leng
 // E_FAIL unless all length bytes were written (a full disk, a handle opened for reading).
 QOR_EXPORT HRESULT QORFWrite(unsigned int handle, const void* buffer, unsigned int length,
                              unsigned int* bytesWritten);
+// Files larger than this are neither sized nor read: the module reads files whole.
+inline constexpr unsigned int QORFMaxReadSize = 256u * 1024u * 1024u;
+// E_FAIL, and a QORFileProblem (TooLarge), for a file larger than QORFMaxReadSize.
 QOR_EXPORT HRESULT QORFSize(unsigned int handle, unsigned int* size);
 
 // QORFCopy flags: 0 overwrites the target; QORFCopyKeepTarget fails when the target exists.
 inline constexpr int QORFCopyKeepTarget = 1;
-// Copies the bytes of source onto target; the target gets fresh permissions, not the source's.
+// Copies the bytes of source onto target, as a "w" handle writes it (temporary file, backup,
+// rename, lock); a new target gets fresh permissions, not the source's, a replaced one keeps its own.
 QOR_EXPORT HRESULT QORFCopy(const QORUnicodeString& source, const QORUnicodeString& target,
                             int flags);
 
@@ -38,6 +55,19 @@ inline constexpr int QORFileReadable = 4;
 QOR_EXPORT int QORFileAccess(const QORUnicodeString& path, int mode);
 
 QOR_EXPORT HRESULT QORDeleteFile(const QORUnicodeString& path);
+
+// Drops the locks taken by QORFOpen and QORFCopy; the application calls it when a command ends.
+QOR_EXPORT void QORFReleaseLocks();
+// How long an open waits for a lock another process holds (2000 ms unless set).
+QOR_EXPORT void QORFSetLockWait(int milliseconds);
+
+// Test hook: asked before each step of the file services; Fail makes the step fail, Short makes
+// a write store half its bytes and fail, as a full disk does. path is the file named by the
+// caller (not the temporary file). An empty hook removes it.
+enum class QORFileStep { Open, Read, Write, Sync, Close, Backup, Rename };
+enum class QORFileFault { None, Fail, Short };
+using QORFileFaultHook = std::function<QORFileFault(QORFileStep step, const std::string& path)>;
+QOR_EXPORT void QORFSetFaultHook(QORFileFaultHook hook);
 // The absolute path with symbolic links and dot segments resolved; E_FAIL when path does not exist.
 QOR_EXPORT HRESULT QORGetRealPath(const QORUnicodeString& path, QORUnicodeString& realPath);
 

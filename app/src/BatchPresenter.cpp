@@ -22,6 +22,11 @@ void BatchPresenter::ReportCheckFailure(const std::string& expression, const std
   out_ << "check failed: " << OnOneLine(expression) << " (" << file << ":" << line << ")\n";
 }
 
+void BatchPresenter::ReportFileProblem(const QORFileProblem& problem) {
+  ++fileProblems_;
+  out_ << "moldbom: " << QORDescribeFileProblem(problem) << "\n";
+}
+
 bool BatchPresenter::HasWarningTitled(const std::string& titleKey) const {
   return std::any_of(warnings_.begin(), warnings_.end(),
                      [&](const QORMessageBox& box) { return box.titleKey == titleKey; });

@@ -10,6 +10,9 @@ namespace moldbom {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadInput = 2;  // a bad input file or bad arguments
+// A file was not read or written as asked (held by another run, too large, not saved), for
+// failures the dialog's own messages do not cover; told on standard error.
+inline constexpr int kExitFileProblem = 4;
 
 // Where a command writes what it shows and what went wrong.
 struct CommandStreams {

@@ -38,4 +38,9 @@ void JournalPresenter::ReportCheckFailure(const std::string& expression, const s
   out_ << "check-failure " << file << " " << line << " -- " << OnOneLine(expression) << "\n";
 }
 
+void JournalPresenter::ReportFileProblem(const QORFileProblem& problem) {
+  ++fileProblems_;
+  problems_ << "moldbom: " << QORDescribeFileProblem(problem) << "\n";
+}
+
 }  // namespace moldbom

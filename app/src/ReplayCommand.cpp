@@ -34,11 +34,13 @@ int RunReplay(const ReplayOptions& options, const CommandStreams& streams) {
     streams.err << "moldbom replay: " << loaded.Why() << "\n";
     return kExitHostFailure;
   }
-  JournalPresenter presenter(streams.out);
+  JournalPresenter presenter(streams.out, streams.err);
   QORPresenterScope presenting(&presenter);
   HostSession session;
   JournalReplay replay(session, presenter, streams.out, options.moldPath.value_or(kSampleMoldPath));
-  return replay.Run(journal, streams.err);
+  const int exitCode = replay.Run(journal, streams.err);
+  if (exitCode == kExitOk && presenter.HadFileProblem()) return kExitFileProblem;
+  return exitCode;
 }
 
 }  // namespace moldbom

@@ -201,12 +201,12 @@ int RunReport(const ReportOptions& options, const CommandStreams& streams) {
   BatchReport report(options, session, presenter);
   if (std::optional<StepFailure> failed = report.Run()) {
     streams.err << "moldbom report: " << failed->what << "\n";
-    return failed->exitCode;
+    return presenter.HadFileProblem() ? kExitFileProblem : failed->exitCode;
   }
   streams.out << RenderTable(report.Table());
   if (options.csvPath) streams.out << "report: " << Absolute(*options.csvPath) << "\n";
   if (!report.WrittenProfile().empty()) streams.out << "profile: " << report.WrittenProfile() << "\n";
-  return kExitOk;
+  return presenter.HadFileProblem() ? kExitFileProblem : kExitOk;
 }
 
 }  // namespace moldbom

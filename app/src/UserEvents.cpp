@@ -10,6 +10,7 @@
 #include "QORDialogToolkit.h"
 #include "QORFileBoxes.h"
 #include "QORProductStructure.h"
+#include "QORSystemServices.h"
 
 namespace moldbom {
 namespace {
@@ -133,6 +134,8 @@ std::string PresetPath(const QOROpenBoxInfo& box) {
 
 Outcome Accepted() {
   QORCommandHost::EndOfUserEvent();
+  // The files a command read and wrote stay locked against other runs until it ends.
+  if (!QORCommandHost::RunningCommand()) QORFReleaseLocks();
   return {};
 }
 

@@ -131,6 +131,10 @@ function render(state, version) {
     showStandingStatus();
   }
   if (state.checkFailures && state.checkFailures.length) showStatus(`check failed: ${state.checkFailures.at(-1)}`, true);
+  // A file problem or a notice is told once, when it comes, like a refusal.
+  const notices = state.notices || [];
+  if (notices.length > (page.noticesShown || 0)) showStatus(notices.at(-1), true);
+  page.noticesShown = notices.length;
   const ready = page.versionWaiters.filter((w) => w.version <= version);
   page.versionWaiters = page.versionWaiters.filter((w) => w.version > version);
   for (const waiter of ready) waiter.resolve();

@@ -104,3 +104,30 @@ void QORSysCheckFailure(const char* expression, const char* file, int line) {
       },
       false);
 }
+
+std::string QORDescribeFileProblem(const QORFileProblem& problem) {
+  switch (problem.kind) {
+    case QORFileProblem::Kind::HeldByAnotherRun:
+      return "another run holds " + problem.path + " (it reads and rewrites it); try again when that run ends";
+    case QORFileProblem::Kind::TooLarge:
+      return problem.path + " is too large to read (" + std::to_string(problem.size) +
+             " bytes; the limit is 256 MB)";
+    case QORFileProblem::Kind::NotReplaced:
+      break;
+  }
+  return problem.path + " was not saved: " + problem.why;
+}
+
+void QORReportFileProblem(const QORFileProblem& problem) {
+  QORPresenter* presenter = QORGetPresenter();
+  if (!presenter) {
+    std::fprintf(stderr, "file problem: %s\n", QORDescribeFileProblem(problem).c_str());
+    return;
+  }
+  CallPresenter(
+      [&] {
+        presenter->ReportFileProblem(problem);
+        return true;
+      },
+      false);
+}

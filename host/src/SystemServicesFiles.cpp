@@ -1,13 +1,17 @@
-// File services of the host: a table of open files by small integer handles, copy, access tests,
-// deletion and real paths, over POSIX descriptors.
+// File services of the host: a table of open files by small integer handles, files written
+// through a temporary file and put in place whole, locks, copy, access tests, deletion and real
+// paths, over POSIX descriptors.
 #include "QORSystemServices.h"
 
 #include "FileConfinement.h"
+#include "FileLocks.h"
+#include "QORMessages.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -112,6 +116,57 @@ bool WriteFully(int fd, const char* buffer, std::size_t length, std::size_t& don
   return true;
 }
 
+// The hook tests install to make steps fail; guarded, although only the host thread uses files.
+class FaultHook {
+ public:
+  static FaultHook& Instance() {
+    static FaultHook hook;
+    return hook;
+  }
+  void Set(QORFileFaultHook hook) {
+    std::lock_guard lock(mutex_);
+    hook_ = std::move(hook);
+  }
+  QORFileFault Ask(QORFileStep step, const std::string& path) {
+    QORFileFaultHook hook;
+    {
+      std::lock_guard lock(mutex_);
+      hook = hook_;
+    }
+    if (!hook) return QORFileFault::None;
+    const QORFileFault fault = hook(step, path);
+    // An injected failure reads as the disk error it stands for.
+    if (fault != QORFileFault::None) errno = EIO;
+    return fault;
+  }
+
+ private:
+  std::mutex mutex_;
+  QORFileFaultHook hook_;
+};
+
+bool Injected(QORFileStep step, const std::string& path) {
+  return FaultHook::Instance().Ask(step, path) != QORFileFault::None;
+}
+
+std::string SystemError() { return std::strerror(errno); }
+
+// A file opened with a "w" mode: written to a temporary file that QORFClose puts in place.
+struct Replacement {
+  std::string temporary;
+  bool targetExisted = false;
+  bool refuseExisting = false;  // put in place only if the target still does not exist
+  bool writeFailed = false;
+  bool wroteAfterFailure = false;  // so the caller went on, unaware of the failure
+  std::string writeError;
+};
+
+struct OpenFile {
+  UniqueFd fd;
+  std::string path;  // as the caller named it
+  std::optional<Replacement> replacement;
+};
+
 // Open files by handle; handle h is slot h - 1, and freed slots are reused so handles stay small.
 class FileTable {
  public:
@@ -120,33 +175,37 @@ class FileTable {
     return table;
   }
 
-  unsigned int Add(UniqueFd fd) {
+  unsigned int Add(OpenFile file) {
     std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < slots_.size(); ++i) {
-      if (slots_[i].IsOpen()) continue;
-      slots_[i] = std::move(fd);
+      if (slots_[i].fd.IsOpen()) continue;
+      slots_[i] = std::move(file);
       return static_cast<unsigned int>(i + 1);
     }
-    slots_.push_back(std::move(fd));
+    slots_.push_back(std::move(file));
     return static_cast<unsigned int>(slots_.size());
   }
 
-  // The descriptor of handle, or -1 when the handle names no open file.
-  int Find(unsigned int handle) {
+  // Runs use on the open file of handle; false when the handle names none.
+  template <class Use>
+  bool With(unsigned int handle, Use use) {
     std::lock_guard lock(mutex_);
-    if (handle == 0 || handle > slots_.size()) return -1;
-    return slots_[handle - 1].Get();
+    if (handle == 0 || handle > slots_.size() || !slots_[handle - 1].fd.IsOpen()) return false;
+    use(slots_[handle - 1]);
+    return true;
   }
 
-  bool Close(unsigned int handle) {
+  std::optional<OpenFile> Take(unsigned int handle) {
     std::lock_guard lock(mutex_);
-    if (handle == 0 || handle > slots_.size() || !slots_[handle - 1].IsOpen()) return false;
-    return ::close(slots_[handle - 1].Release()) == 0;
+    if (handle == 0 || handle > slots_.size() || !slots_[handle - 1].fd.IsOpen()) return std::nullopt;
+    OpenFile file = std::move(slots_[handle - 1]);
+    slots_[handle - 1] = OpenFile{};
+    return file;
   }
 
  private:
   std::mutex mutex_;
-  std::vector<UniqueFd> slots_;
+  std::vector<OpenFile> slots_;
 };
 
 bool AnyPermissionBit(const char* path, mode_t bits) {
@@ -172,50 +231,215 @@ bool CopyBytes(int from, int to) {
   }
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsWritableFile(const std::string& path) { return QORFileAccess(QORUnicodeString(path), QORFileWritable) == 0; }
+
+void ReportProblem(QORFileProblem::Kind kind, const std::string& path, std::string why = {},
+                   unsigned long long size = 0) {
+  QORFileProblem problem;
+  problem.kind = kind;
+  problem.path = path;
+  problem.why = std::move(why);
+  problem.size = size;
+  QORReportFileProblem(problem);
+}
+
+// False (and the problem told) when another process holds the file.
+bool LockOrTell(const std::string& path) {
+  if (qorhost::LockFile(path) != qorhost::LockResult::Busy) return true;
+  ReportProblem(QORFileProblem::Kind::HeldByAnotherRun, path);
+  return false;
+}
+
+// Something there that is neither a regular file nor a folder: a device, a pipe, a socket.
+bool IsSpecialFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// A fresh file beside target, hidden by a leading dot, that only this process created.
+UniqueFd CreateTemporaryBeside(const std::string& target, std::string& temporary) {
+  static std::atomic<unsigned int> sequence{0};
+  const std::string stem = FolderOf(target) + "/." + NameOf(target).substr(0, 100) + ".";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = stem + std::to_string(::getpid()) + "-" + std::to_string(sequence++) + ".tmp";
+    UniqueFd fd(::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.IsOpen()) return fd;
+    if (errno != EEXIST) break;
+  }
+  temporary.clear();
+  return UniqueFd();
+}
+
+// Starts writing target through a temporary file; empty when target may not be written.
+std::optional<OpenFile> BeginReplacement(const std::string& target, bool refuseExisting) {
+  struct stat entry {};
+  const bool exists = ::lstat(target.c_str(), &entry) == 0;
+  struct stat st {};
+  const bool isFile = ::stat(target.c_str(), &st) == 0;
+  if (exists && refuseExisting) return std::nullopt;
+  if (isFile && (S_ISDIR(st.st_mode) || !IsWritableFile(target))) return std::nullopt;
+  OpenFile file;
+  file.path = target;
+  Replacement replacement;
+  replacement.targetExisted = exists;
+  replacement.refuseExisting = refuseExisting;
+  file.fd = CreateTemporaryBeside(target, replacement.temporary);
+  if (!file.fd.IsOpen()) return std::nullopt;
+  // The new version keeps the permissions of the one it replaces.
+  if (isFile && S_ISREG(st.st_mode)) ::fchmod(file.fd.Get(), st.st_mode & 07777);
+  qorhost::KeepLockOn(file.fd.Get());
+  file.replacement = std::move(replacement);
+  return file;
+}
+
+// Keeps the file at path as path.bak: a second name for it, or a copy where links are refused.
+bool KeepBackup(const std::string& path) {
+  const std::string backup = path + ".bak";
+  if (::unlink(backup.c_str()) != 0 && errno != ENOENT) return false;
+  if (::link(path.c_str(), backup.c_str()) == 0) return true;
+  UniqueFd from(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd to(::open(backup.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  return from.IsOpen() && to.IsOpen() && CopyBytes(from.Get(), to.Get()) && ::close(to.Release()) == 0;
+}
+
+void SyncFolder(const std::string& folder) {
+  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.IsOpen()) ::fsync(fd.Get());
+}
+
+// Puts a replacement's temporary file in place; on any failure drops it and leaves the target.
+HRESULT FinishReplacement(OpenFile file) {
+  Replacement& r = *file.replacement;
+  const std::string& target = file.path;
+  const std::string kept = r.targetExisted ? "; the previous file is kept" : "; no file was created";
+  auto drop = [&](const std::string& why, bool tell) {
+    file.fd.Reset(-1);
+    ::unlink(r.temporary.c_str());
+    if (tell) ReportProblem(QORFileProblem::Kind::NotReplaced, target, why + kept);
+    return E_FAIL;
+  };
+  // The caller that stopped at a failed write has told the user; one that wrote on has not.
+  if (r.writeFailed) return drop("a write failed (" + r.writeError + ")", r.wroteAfterFailure);
+  if (Injected(QORFileStep::Sync, target) || ::fsync(file.fd.Get()) != 0)
+    return drop("it could not be synced to disk (" + SystemError() + ")", true);
+  if (Injected(QORFileStep::Close, target) || ::close(file.fd.Release()) != 0)
+    return drop("closing it failed (" + SystemError() + ")", true);
+  struct stat entry {};
+  const bool exists = ::lstat(target.c_str(), &entry) == 0;
+  if (exists && r.refuseExisting) return drop("a file of that name appeared meanwhile", true);
+  if (exists && (Injected(QORFileStep::Backup, target) || !KeepBackup(target)))
+    return drop("the previous file could not be kept as " + NameOf(target) + ".bak (" + SystemError() + ")", true);
+  if (Injected(QORFileStep::Rename, target))
+    return drop("renaming it into place failed (" + SystemError() + ")", true);
+  // link() where the target must stay untouched: it fails rather than replace a file.
+  const bool placed = r.refuseExisting ? ::link(r.temporary.c_str(), target.c_str()) == 0 && ::unlink(r.temporary.c_str()) == 0
+                                       : ::rename(r.temporary.c_str(), target.c_str()) == 0;
+  if (!placed) return drop("renaming it into place failed (" + SystemError() + ")", true);
+  SyncFolder(FolderOf(target));
+  return S_OK;
+}
+
 }  // namespace
 
 HRESULT QORFOpen(const QORUnicodeString& path, const char* mode, unsigned int* handle) {
   if (handle) *handle = 0;
   const std::optional<int> flags = OpenFlagsOfMode(mode);
   if (!handle || !flags || path.IsEmpty()) return E_FAIL;
+  const std::string& name = path.Utf8();
+  if (Injected(QORFileStep::Open, name)) return E_FAIL;
+  if (!qorhost::MayReach(name.c_str())) return E_FAIL;
+  if ((mode[0] == 'r' || mode[0] == 'w') && !LockOrTell(name)) return E_FAIL;
+  // Devices and pipes are written in place: there is nothing to replace them with.
+  if (mode[0] == 'w' && !IsSpecialFile(name)) {
+    std::optional<OpenFile> file = BeginReplacement(name, (*flags & O_EXCL) != 0);
+    if (!file) return E_FAIL;
+    *handle = FileTable::Instance().Add(std::move(*file));
+    return S_OK;
+  }
   UniqueFd fd = OpenPath(path, *flags);
   if (!fd.IsOpen()) return E_FAIL;
-  *handle = FileTable::Instance().Add(std::move(fd));
+  *handle = FileTable::Instance().Add(OpenFile{std::move(fd), name, std::nullopt});
   return S_OK;
 }
 
 HRESULT QORFClose(unsigned int handle) {
-  return FileTable::Instance().Close(handle) ? S_OK : E_FAIL;
+  std::optional<OpenFile> file = FileTable::Instance().Take(handle);
+  if (!file) return E_FAIL;
+  if (file->replacement) return FinishReplacement(std::move(*file));
+  if (Injected(QORFileStep::Close, file->path)) return E_FAIL;
+  return ::close(file->fd.Release()) == 0 ? S_OK : E_FAIL;
 }
 
 HRESULT QORFRead(unsigned int handle, void* buffer, unsigned int length, unsigned int* bytesRead) {
   if (bytesRead) *bytesRead = 0;
-  const int fd = FileTable::Instance().Find(handle);
-  if (fd < 0 || (!buffer && length > 0)) return E_FAIL;
+  if (!buffer && length > 0) return E_FAIL;
+  bool ok = false;
   std::size_t done = 0;
-  const bool ok = ReadFully(fd, static_cast<char*>(buffer), length, done);
+  const bool found = FileTable::Instance().With(handle, [&](OpenFile& file) {
+    if (Injected(QORFileStep::Read, file.path)) return;
+    ok = ReadFully(file.fd.Get(), static_cast<char*>(buffer), length, done);
+  });
   if (bytesRead) *bytesRead = static_cast<unsigned int>(done);
-  return ok ? S_OK : E_FAIL;
+  return found && ok ? S_OK : E_FAIL;
 }
 
 HRESULT QORFWrite(unsigned int handle, const void* buffer, unsigned int length,
                   unsigned int* bytesWritten) {
   if (bytesWritten) *bytesWritten = 0;
-  const int fd = FileTable::Instance().Find(handle);
-  if (fd < 0 || (!buffer && length > 0)) return E_FAIL;
+  if (!buffer && length > 0) return E_FAIL;
+  bool ok = false;
   std::size_t done = 0;
-  const bool ok = WriteFully(fd, static_cast<const char*>(buffer), length, done);
+  const bool found = FileTable::Instance().With(handle, [&](OpenFile& file) {
+    if (file.replacement && file.replacement->writeFailed) file.replacement->wroteAfterFailure = true;
+    const char* bytes = static_cast<const char*>(buffer);
+    switch (FaultHook::Instance().Ask(QORFileStep::Write, file.path)) {
+      case QORFileFault::None:
+        ok = WriteFully(file.fd.Get(), bytes, length, done);
+        break;
+      case QORFileFault::Short:
+        WriteFully(file.fd.Get(), bytes, length / 2, done);
+        errno = ENOSPC;
+        break;
+      case QORFileFault::Fail:
+        break;
+    }
+    if (!ok && file.replacement && !file.replacement->writeFailed) {
+      file.replacement->writeFailed = true;
+      file.replacement->writeError = SystemError();
+    }
+  });
   if (bytesWritten) *bytesWritten = static_cast<unsigned int>(done);
-  return ok ? S_OK : E_FAIL;
+  return found && ok ? S_OK : E_FAIL;
 }
 
 HRESULT QORFSize(unsigned int handle, unsigned int* size) {
   if (size) *size = 0;
-  const int fd = FileTable::Instance().Find(handle);
+  if (!size) return E_FAIL;
   struct stat st {};
-  if (fd < 0 || !size || ::fstat(fd, &st) != 0) return E_FAIL;
-  if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > UINT_MAX) return E_FAIL;
-  *size = static_cast<unsigned int>(st.st_size);
+  std::string path;
+  const bool found = FileTable::Instance().With(handle, [&](OpenFile& file) {
+    path = file.path;
+    if (::fstat(file.fd.Get(), &st) != 0) st.st_size = -1;
+  });
+  if (!found || st.st_size < 0) return E_FAIL;
+  const auto bytes = static_cast<unsigned long long>(st.st_size);
+  if (bytes > QORFMaxReadSize) {
+    ReportProblem(QORFileProblem::Kind::TooLarge, path, {}, bytes);
+    return E_FAIL;
+  }
+  *size = static_cast<unsigned int>(bytes);
   return S_OK;
 }
 
@@ -223,14 +447,18 @@ HRESULT QORFCopy(const QORUnicodeString& source, const QORUnicodeString& target,
   UniqueFd from = OpenPath(source, O_RDONLY);
   if (!from.IsOpen() || target.IsEmpty()) return E_FAIL;
   const bool keepTarget = (flags & QORFCopyKeepTarget) != 0;
-  // Truncating the target would destroy the source when both name one file; the copy is done.
+  // Replacing the target would lose the source when both name one file; the copy is done.
   if (!keepTarget && IsSameFile(source, target)) return S_OK;
-  // The target is created with default permissions: a copy of a read-only reference must still be
-  // a profile that can be written.
-  UniqueFd to = OpenPath(target, O_WRONLY | O_CREAT | (keepTarget ? O_EXCL : O_TRUNC));
-  if (!to.IsOpen()) return E_FAIL;
-  if (!CopyBytes(from.Get(), to.Get())) return E_FAIL;
-  return ::close(to.Release()) == 0 ? S_OK : E_FAIL;
+  const std::string& name = target.Utf8();
+  if (IsSpecialFile(name) || !qorhost::MayReach(name.c_str())) return E_FAIL;
+  if (!LockOrTell(name)) return E_FAIL;
+  std::optional<OpenFile> file = BeginReplacement(name, keepTarget);
+  if (!file) return E_FAIL;
+  if (!CopyBytes(from.Get(), file->fd.Get())) {
+    file->replacement->writeFailed = true;
+    file->replacement->writeError = SystemError();
+  }
+  return FinishReplacement(std::move(*file));
 }
 
 int QORFileAccess(const QORUnicodeString& path, int mode) {
@@ -257,3 +485,9 @@ HRESULT QORGetRealPath(const QORUnicodeString& path, QORUnicodeString& realPath)
   std::free(resolved);
   return S_OK;
 }
+
+void QORFReleaseLocks() { qorhost::ReleaseFileLocks(); }
+
+void QORFSetLockWait(int milliseconds) { qorhost::SetLockWait(milliseconds); }
+
+void QORFSetFaultHook(QORFileFaultHook hook) { FaultHook::Instance().Set(std::move(hook)); }

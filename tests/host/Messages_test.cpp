@@ -174,9 +174,11 @@ class RecordingPresenter : public QORPresenter {
                           int line) override {
     failures.push_back(expression + "@" + file + ":" + std::to_string(line));
   }
+  void ReportFileProblem(const QORFileProblem& problem) override { problems.push_back(problem); }
 
   std::vector<QORMessageBox> warnings, questions;
   std::vector<std::string> failures;
+  std::vector<QORFileProblem> problems;
   bool answer = true, fail = false;
 };
 

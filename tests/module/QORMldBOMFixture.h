@@ -45,8 +45,10 @@ class RecordingPresenter : public QORPresenter {
   void ShowWarning(const QORMessageBox& box) override;
   bool AskConfirmation(const QORMessageBox& box) override;
   void ReportCheckFailure(const std::string& expression, const std::string& file, int line) override;
+  void ReportFileProblem(const QORFileProblem& problem) override { fileProblems.push_back(problem); }
 
   std::vector<BomMessage> messages;
+  std::vector<QORFileProblem> fileProblems;
   std::deque<bool> answers;
   Strings checks;
 };

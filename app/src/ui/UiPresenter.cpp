@@ -38,6 +38,13 @@ void UiPresenter::ReportCheckFailure(const std::string& expression, const std::s
   boxChanged_();
 }
 
+void UiPresenter::ReportFileProblem(const QORFileProblem& problem) { AddStatusNotice(QORDescribeFileProblem(problem)); }
+
+void UiPresenter::AddStatusNotice(std::string text) {
+  statusNotices_.push_back(std::move(text));
+  boxChanged_();
+}
+
 UiPresenter::AnswerResult UiPresenter::Answer(long id, const std::string& answer) {
   {
     std::lock_guard lock(mutex_);

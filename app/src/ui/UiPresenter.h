@@ -30,6 +30,7 @@ class UiPresenter : public QORPresenter {
   void ShowWarning(const QORMessageBox& box) override;
   bool AskConfirmation(const QORMessageBox& box) override;
   void ReportCheckFailure(const std::string& expression, const std::string& file, int line) override;
+  void ReportFileProblem(const QORFileProblem& problem) override;
 
   // Any thread: "ok" closes a warning, "yes" or "no" answers a confirmation.
   AnswerResult Answer(long id, const std::string& answer);
@@ -43,6 +44,9 @@ class UiPresenter : public QORPresenter {
   std::vector<bool> TakeConfirmationAnswers();
   // Host thread: the broken assumptions reported so far, as lines.
   const std::vector<std::string>& CheckFailures() const { return checkFailures_; }
+  // Host thread: file problems and the application's notices so far, for the status line.
+  void AddStatusNotice(std::string text);
+  const std::vector<std::string>& StatusNotices() const { return statusNotices_; }
 
  private:
   bool Ask(ModalBox::Kind kind, const QORMessageBox& box);
@@ -56,6 +60,7 @@ class UiPresenter : public QORPresenter {
   long lastId_ = 0;
   std::vector<bool> confirmationAnswers_;
   std::vector<std::string> checkFailures_;
+  std::vector<std::string> statusNotices_;
 };
 
 }  // namespace moldbom

@@ -24,6 +24,7 @@ struct SnapshotExtras {
   std::vector<std::string> checkFailures;
   std::optional<Notice> notice;
   std::optional<std::string> loadWarning;  // stands until the page is reloaded
+  std::vector<std::string> notices;  // for the status line
 };
 
 // Host thread only: reads the running command, its dialog and the host's boxes and editor.
