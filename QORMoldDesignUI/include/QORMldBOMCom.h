@@ -143,6 +143,10 @@ extern "C" QOR_EXPORT QORBaseUnknown* fctCreateQORMldBOMCom(QORString* argument)
 // File-level functions of the profile and report files.
 // Writes the elements of line, each followed by ";", then CR LF, in one write call.
 QOR_EXPORT HRESULT QORMldBOMWriteLine(const QORListOfQORUnicodeString& line, unsigned int file);
+// Writes a line of the CSV report as QORMldBOMWriteLine does, each field made safe for a
+// spreadsheet first: quoted when it holds ";", a double quote, CR or LF, and led by an apostrophe
+// when it would start a formula.
+QOR_EXPORT HRESULT QORMldBOMWriteReportLine(const QORListOfQORUnicodeString& line, unsigned int file);
 // Writes the header section of a profile.
 QOR_EXPORT HRESULT QORMldBOMWriteHeader(QORMldBOMDlg* dialog, const QORIProduct_var& product, unsigned int file);
 // Reads the whole file and appends its non-empty lines.

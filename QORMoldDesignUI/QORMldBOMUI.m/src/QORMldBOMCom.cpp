@@ -1323,7 +1323,7 @@ QORBoolean QORMldBOMCom::SaveAsBom(void* /*data*/) {
 
 void QORMldBOMCom::WriteReport(unsigned int file, const QORListOfQORUnicodeString& dateLine,
                                const QORListOfQORUnicodeString& titles, int rowCount) {
-  if (FAILED(QORMldBOMWriteLine(dateLine, file))) return CsvWarning("CsvWriteError");
+  if (FAILED(QORMldBOMWriteReportLine(dateLine, file))) return CsvWarning("CsvWriteError");
 
   QORListOfQORUnicodeString projectLine;
   projectLine.Append(QORTlgErrorServices::BuildMessage(CommandCatalog, "ProjectTitle") + ProjectPath());
@@ -1331,12 +1331,12 @@ void QORMldBOMCom::WriteReport(unsigned int file, const QORListOfQORUnicodeStrin
   char login[LoginBufferSize] = {};
   projectLine.Append(QORGetLoginName(login, LoginBufferSize) == 0 ? QORUnicodeString(login) : QORUnicodeString());
   // A project line that cannot be written is not worth a message of its own.
-  QORMldBOMWriteLine(projectLine, file);
+  QORMldBOMWriteReportLine(projectLine, file);
 
-  if (FAILED(QORMldBOMWriteLine(titles, file))) return CsvWarning("CsvWriteError");
+  if (FAILED(QORMldBOMWriteReportLine(titles, file))) return CsvWarning("CsvWriteError");
   for (int row = 1; row < rowCount; ++row) {
     QORListOfQORUnicodeString cells;
     Dialog->GetLine(row, cells);
-    if (FAILED(QORMldBOMWriteLine(cells, file))) return CsvWarning("CsvWriteError");
+    if (FAILED(QORMldBOMWriteReportLine(cells, file))) return CsvWarning("CsvWriteError");
   }
 }

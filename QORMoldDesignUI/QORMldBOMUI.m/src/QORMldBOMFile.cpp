@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "QORMldBOMDlg.h"
 #include "QORMldBOMHelpers.h"
@@ -46,7 +47,59 @@ HRESULT WriteSettingsLine(QORMldBOMDlg* dialog, const QORIProduct_var& product, 
   return QORMldBOMWriteLine(line, file);
 }
 
+// A whole decimal number, as a spreadsheet reads one: sign, digits, point, exponent.
+bool IsWholeNumber(const std::string& text) {
+  std::size_t i = 0;
+  auto digits = [&] {
+    const std::size_t from = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - from;
+  };
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t mantissa = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == text.size();
+}
+
+// A spreadsheet runs a text that starts so as a formula, and an apostrophe keeps it text.
+bool StartsFormula(const std::string& text) {
+  if (text.empty() || IsWholeNumber(text)) return false;
+  const char first = text[0];
+  return first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' || first == '\r';
+}
+
+// Otherwise a ";" would move the fields after it and a line break would split the line.
+bool NeedsQuotes(const std::string& text) { return text.find_first_of(";\"\r\n") != std::string::npos; }
+
+QORUnicodeString ReportField(const QORUnicodeString& field) {
+  std::string text = field.Utf8();
+  if (StartsFormula(text)) text.insert(0, 1, '\'');
+  if (!NeedsQuotes(text)) return QORUnicodeString(text);
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  quoted += '"';
+  return QORUnicodeString(quoted);
+}
+
 }  // namespace
+
+HRESULT QORMldBOMWriteReportLine(const QORListOfQORUnicodeString& line, unsigned int file) {
+  QORListOfQORUnicodeString fields;
+  for (const QORUnicodeString& field : line) fields.Append(ReportField(field));
+  return QORMldBOMWriteLine(fields, file);
+}
 
 HRESULT QORMldBOMWriteLine(const QORListOfQORUnicodeString& line, unsigned int file) {
   QORUnicodeString text;
