@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 #include "HostSession.h"
 #include "QORCommandEngine.h"
@@ -132,6 +133,23 @@ std::string PresetPath(const QOROpenBoxInfo& box) {
   return box.directory + (box.directory.back() == '/' ? "" : "/") + box.fileName;
 }
 
+// The character of set that text holds, named for a refusal; empty when it holds none.
+std::string ForbiddenCharacter(const std::string& text, std::string_view set) {
+  const std::size_t at = text.find_first_of(set);
+  if (at == std::string::npos) return {};
+  switch (text[at]) {
+    case ';': return "a semicolon";
+    case '\r': return "a carriage return";
+    case '\n': return "a line feed";
+    default: return "a NUL character";
+  }
+}
+
+// Every text typed ends up in a one-line record of the profile or the report: a line break would
+// split it and a NUL cut it. Cells are also split at ";" when the profile is read back.
+constexpr std::string_view kLineBreaksAndNul("\r\n\0", 3);
+constexpr std::string_view kCellSeparators(";\r\n\0", 4);
+
 Outcome Accepted() {
   QORCommandHost::EndOfUserEvent();
   // The files a command read and wrote stay locked against other runs until it ends.
@@ -202,6 +220,8 @@ Outcome UserEvents::Type(const std::string& id, const std::string& text) {
   if (!found) return Failure{found.Why()};
   QORDlgEditor& editor = *found.Value();
   if (HasStyle(editor, QORDlgEdtReadOnly)) return Failure{id + " only shows text; it takes no typing"};
+  if (std::string what = ForbiddenCharacter(text, kLineBreaksAndNul); !what.empty())
+    return Failure{id + " takes one line of text, without " + what};
   if (HasStyle(editor, QORDlgEdtInteger) && !IsWholeNumber(text))
     return Failure{id + " takes a whole number, not \"" + text + "\""};
   if (HasStyle(editor, QORDlgEdtFloat) && !IsRealNumber(text))
@@ -244,6 +264,9 @@ Outcome UserEvents::Cell(const std::string& id, int row, int position, const std
   if (!list.IsCellEditable(position, row))
     return Failure{"the cell at row " + std::to_string(row) + ", display position " +
                    std::to_string(position) + " of " + id + " is not editable"};
+  if (std::string what = ForbiddenCharacter(text, kCellSeparators); !what.empty())
+    return Failure{"a cell of " + id + " takes no " + what.substr(what.find(' ') + 1) +
+                   " (the profile keeps each row on one line, its cells separated by \";\")"};
   list.SetColumnItem(position, text, row, QORDlgDataModify);
   list.SetModifiedCell(row, position);
   list.Dispatch(list.GetListCellModifyNotification());

@@ -113,6 +113,19 @@ std::string ExplanationOf(const std::string& message) {
   return PrintableUtf8(message.substr(colon + 2));
 }
 
+// Names and values end up in one-line records of the profile and the report, where a line break
+// would start a record of its own and a NUL would end the file early.
+constexpr const char* TextRule = " (\\r, \\n and \\u0000 have no place in the texts of a mold)";
+
+const char* LineBreakOrNul(const std::string& text) {
+  for (const char c : text) {
+    if (c == '\r') return "a carriage return";
+    if (c == '\n') return "a line feed";
+    if (c == '\0') return "a NUL character";
+  }
+  return nullptr;
+}
+
 class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
  public:
   TreeBuilder(const std::string& text, const char** furthest) : text_(text), furthest_(furthest) {}
@@ -133,6 +146,7 @@ class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
     MoldJsonValue v;
     v.kind = MoldJsonValue::Kind::String;
     v.offset = OpeningQuoteBefore(text_, Consumed() - 1);
+    if (const char* what = LineBreakOrNul(value)) return Fail(v.offset, std::string("a text holds ") + what + TextRule);
     v.text = std::move(value);
     return AddScalar(std::move(v));
   }
@@ -141,6 +155,7 @@ class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
   bool key(string_t& name) override {
     Frame& frame = frames_.back();
     const std::size_t at = OpeningQuoteBefore(text_, Consumed() - 1);
+    if (const char* what = LineBreakOrNul(name)) return Fail(at, std::string("a key holds ") + what + TextRule);
     if (!frame.keys.insert(name).second) return Fail(at, "duplicate key \"" + name + "\"");
     frame.pendingKey = std::move(name);
     frame.pendingKeyOffset = at;
