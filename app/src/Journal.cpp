@@ -6,6 +6,7 @@
 #include "Cli.h"
 #include "Dump.h"
 #include "JournalSyntax.h"
+#include "NumberCheck.h"
 #include "QORSystemServices.h"
 
 namespace moldbom {
@@ -180,7 +181,9 @@ Step JournalReplay::Event(const std::string& verb, const Args& args) {
   }
   if (verb == "select") {
     if (Step mold = EnsureMold()) return mold;
-    return FromOutcome(events_.Select(args[0]));
+    if (Step refused = FromOutcome(events_.Select(args[0]))) return refused;
+    if (std::optional<std::string> repeated = RepeatedNumbersOfCommand()) out_ << "notice " << *repeated << "\n";
+    return std::nullopt;
   }
   if (verb == "file") return FileEvent(args);
   if (verb == "close") {

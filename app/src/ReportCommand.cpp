@@ -9,6 +9,7 @@
 
 #include "BatchPresenter.h"
 #include "HostSession.h"
+#include "NumberCheck.h"
 #include "QORDialogToolkit.h"
 #include "QORProductStructure.h"
 #include "TableView.h"
@@ -121,7 +122,9 @@ class BatchReport {
 
   std::optional<StepFailure> PickRoot() {
     const std::string root = QORMoldDocument::InstancePath(session_.Document()->Root());
-    return Refused("selecting the mold's root " + root, events_.Select(root));
+    if (auto failed = Refused("selecting the mold's root " + root, events_.Select(root))) return failed;
+    if (std::optional<std::string> repeated = RepeatedNumbersOfCommand()) presenter_.Tell(*repeated);
+    return std::nullopt;
   }
 
   std::optional<StepFailure> SaveCsv() {

@@ -1,6 +1,7 @@
 // The Bill of Materials command: state graph, product analysis, number labels, profiles and the CSV report.
 #include "QORMldBOMCom.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,13 @@ int ReadInteger(const QORUnicodeString& text, int fallback) {
   if (end == start) return fallback;
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+// Numbers stay within 0 to INT_MAX: the last one repeats rather than turn negative.
+int BoundedNumber(long long value) {
+  if (value < 0) return 0;
+  if (value > INT_MAX) return INT_MAX;
   return static_cast<int>(value);
 }
 
@@ -668,10 +676,11 @@ int QORMldBOMCom::ComputeIndexFromLabel(const QORUnicodeString& label) const {
 }
 
 void QORMldBOMCom::NextLetterLabel(int& counter, QORUnicodeString& label) const {
-  ++counter;
+  counter = BoundedNumber(static_cast<long long>(counter) + 1);
   ComputeLabelFromIndex(counter, label);
   // The twin index of J, P, R or Y would give the same label again.
-  if (Contains(label, "J") || Contains(label, "P") || Contains(label, "R") || Contains(label, "Y")) ++counter;
+  if (Contains(label, "J") || Contains(label, "P") || Contains(label, "R") || Contains(label, "Y"))
+    counter = BoundedNumber(static_cast<long long>(counter) + 1);
 }
 
 // =============================================================================================
@@ -803,7 +812,9 @@ void QORMldBOMCom::ShowLines(const QORIProduct_var& product, const std::vector<Q
   numbering.keepMode = keepMode;
   int start = 1;
   if (integerMode) Dialog->GetStartAndIncrement(start, numbering.increment);
-  numbering.counter = integerMode ? start - numbering.increment : -1;
+  // Below 0 only by the increment, so that the first number is the start itself.
+  const long long first = static_cast<long long>(start) - numbering.increment;
+  numbering.counter = integerMode ? static_cast<int>(std::clamp<long long>(first, -INT_MAX, INT_MAX)) : -1;
   if (keepMode && ProfileMaxNumber > 0) numbering.counter = ProfileMaxNumber;
 
   int sortType = 0;
@@ -879,7 +890,7 @@ QORUnicodeString QORMldBOMCom::NumberLabel(int line, Numbering& numbering) {
   QORUnicodeString label;
   if (numbering.integerMode) {
     if (kept >= 0) return IntegerText(kept);
-    numbering.counter += numbering.increment;
+    numbering.counter = BoundedNumber(static_cast<long long>(numbering.counter) + numbering.increment);
     return IntegerText(numbering.counter);
   }
   if (kept >= 0)

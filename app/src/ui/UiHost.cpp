@@ -4,6 +4,7 @@
 
 #include "DuplicateNames.h"
 #include "HostSession.h"
+#include "NumberCheck.h"
 #include "QORMessages.h"
 #include "QORSystemServices.h"
 #include "UiSnapshot.h"
@@ -82,6 +83,8 @@ std::optional<UiHost::Task> UiHost::NextTask() {
 Outcome UiHost::Execute(const UiEvent& event) {
   hub_.SetBusy(true);
   Outcome outcome = DispatchUiEvent(*events_, event);
+  if (outcome && event.verb == "select")
+    if (std::optional<std::string> repeated = RepeatedNumbersOfCommand()) presenter_.AddStatusNotice(*repeated);
   const std::vector<bool> answers = presenter_.TakeConfirmationAnswers();
   if (outcome && capture_) capture_->Record(answers, event.JournalLine());
   Publish();
