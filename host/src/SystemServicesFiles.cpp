@@ -340,13 +340,15 @@ HRESULT FinishReplacement(OpenFile file) {
   const bool exists = ::lstat(target.c_str(), &entry) == 0;
   if (exists && r.refuseExisting) return drop("a file of that name appeared meanwhile", true);
   if (exists && (Injected(QORFileStep::Backup, target) || !KeepBackup(target)))
-    return drop("the previous file could not be kept as " + NameOf(target) + ".bak (" + SystemError() + ")", true);
+    return drop("the previous file could not be kept as " + NameOf(target) + ".bak (" + SystemError() + ")",
+                true);
   if (Injected(QORFileStep::Rename, target))
     return drop("renaming it into place failed (" + SystemError() + ")", true);
   // link() where the target must stay untouched: it fails rather than replace a file.
-  const bool placed = r.refuseExisting ? ::link(r.temporary.c_str(), target.c_str()) == 0 && ::unlink(r.temporary.c_str()) == 0
+  const bool placed = r.refuseExisting ? ::link(r.temporary.c_str(), target.c_str()) == 0
                                        : ::rename(r.temporary.c_str(), target.c_str()) == 0;
   if (!placed) return drop("renaming it into place failed (" + SystemError() + ")", true);
+  if (r.refuseExisting) ::unlink(r.temporary.c_str());
   SyncFolder(FolderOf(target));
   return S_OK;
 }

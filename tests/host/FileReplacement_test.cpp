@@ -209,8 +209,10 @@ TEST_F(FileReplacementTest, AWriterKilledAtRandomNeverLeavesAnEmptyOrPartialFile
         const std::string& text = versions[round % 2];
         unsigned int file = 0;
         if (SUCCEEDED(QORFOpen(QORUnicodeString(PathOf("p.bom")), "w+b", &file))) {
-          for (std::size_t at = 0; at < text.size(); at += 1000)
-            QORFWrite(file, text.data() + at, 1000 < text.size() - at ? 1000 : static_cast<unsigned>(text.size() - at), nullptr);
+          for (std::size_t at = 0; at < text.size(); at += 1000) {
+            const auto length = static_cast<unsigned>(std::min<std::size_t>(1000, text.size() - at));
+            QORFWrite(file, text.data() + at, length, nullptr);
+          }
           QORFClose(file);
         }
       }

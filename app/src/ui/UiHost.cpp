@@ -93,7 +93,8 @@ Outcome UiHost::Execute(const UiEvent& event) {
 }
 
 void UiHost::Publish() {
-  hub_.PublishState(BuildStateJson({presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_, presenter_.StatusNotices()}));
+  hub_.PublishState(BuildStateJson(
+      {presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_, presenter_.StatusNotices()}));
 }
 
 // The module's own warning says that a file failed to open; the page says why the host refused it.
