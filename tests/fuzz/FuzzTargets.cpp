@@ -35,6 +35,8 @@ class FuzzPresenter : public QORPresenter {
     std::cerr << "check failed: " << expression << " at " << file << ":" << line << std::endl;
     std::abort();
   }
+  // Failed or refused writes are outcomes a hostile profile may cause, not faults.
+  void ReportFileProblem(const QORFileProblem&) override {}
 };
 
 // A scratch folder, made the current one and the only place the host's file services reach.
