@@ -10,24 +10,10 @@
 #include "QORDialogToolkit.h"
 #include "QORFileBoxes.h"
 #include "QORProductStructure.h"
+#include "WidgetKind.h"
 
 namespace moldbom {
 namespace {
-
-std::string KindOf(const QORDialog& widget) {
-  if (dynamic_cast<const QORDlgPushButton*>(&widget)) return "push button";
-  if (dynamic_cast<const QORDlgCheckButton*>(&widget)) return "check button";
-  if (dynamic_cast<const QORDlgRadioButton*>(&widget)) return "radio button";
-  if (dynamic_cast<const QORDlgEditor*>(&widget)) return "editor";
-  if (dynamic_cast<const QORDlgCombo*>(&widget)) return "combo";
-  if (dynamic_cast<const QORDlgMultiList*>(&widget)) return "multi-list";
-  if (dynamic_cast<const QORDlgLabel*>(&widget)) return "label";
-  if (dynamic_cast<const QORDlgFrame*>(&widget)) return "frame";
-  if (dynamic_cast<const QORDlgDialog*>(&widget)) return "dialog";
-  return "widget";
-}
-
-std::string WithArticle(const std::string& noun) { return (noun.front() == 'e' ? "an " : "a ") + noun; }
 
 // Why a user could not act on the widget: it, or the frame or dialog around it, is hidden or
 // greyed out. Empty when it is usable.
@@ -40,7 +26,7 @@ std::string WhyNotUsable(const QORDialog& widget) {
       if (w == &widget) return widget.GetName() + " is " + state;
       return widget.GetName() + " is in " + w->GetName() + ", which is " + state;
     }
-    if (dynamic_cast<const QORDlgDialog*>(w)) break;
+    if (KindOf(*w) == WidgetKind::Dialog) break;
   }
   return {};
 }
@@ -55,12 +41,12 @@ Expected<QORDialog*> FindWidget(const std::string& id) {
 
 // The usable widget of that identifier and kind.
 template <class Widget>
-Expected<Widget*> FindUsable(const std::string& id, const std::string& kind) {
+Expected<Widget*> FindUsable(const std::string& id, const char* kind) {
   Expected<QORDialog*> found = FindWidget(id);
   if (!found) return Failure{found.Why()};
-  auto* widget = dynamic_cast<Widget*>(found.Value());
+  auto* widget = As<Widget>(found.Value());
   if (!widget)
-    return Failure{id + " is " + WithArticle(KindOf(*found.Value())) + ", not " + WithArticle(kind)};
+    return Failure{id + " is " + WithArticle(KindName(*found.Value())) + ", not " + WithArticle(kind)};
   if (std::string why = WhyNotUsable(*widget); !why.empty()) return Failure{why};
   return widget;
 }
@@ -82,8 +68,6 @@ bool IsRealNumber(const std::string& text) {
   const auto [end, error] = std::from_chars(first, last, value);
   return first != last && error == std::errc() && end == last && std::isfinite(value);
 }
-
-bool HasStyle(const QORDialog& widget, int style) { return (widget.GetStyle() & style) == style; }
 
 Outcome CheckColumn(const QORDlgMultiList& list, int position) {
   if (position < 0 || position >= list.GetColumnCount())
@@ -158,16 +142,16 @@ Outcome UserEvents::Select(const std::string& instancePath) {
 }
 
 Outcome UserEvents::Push(const std::string& id) {
-  Expected<QORDlgPushButton*> button = FindUsable<QORDlgPushButton>(id, "push button");
+  Expected<QORDlgPushButton*> button = FindUsable<QORDlgPushButton>(id, "push-button");
   if (!button) return Failure{button.Why()};
   button.Value()->Dispatch(button.Value()->GetPushBActivateNotification());
   return Accepted();
 }
 
 Outcome UserEvents::Hold(const std::string& id) {
-  Expected<QORDlgPushButton*> button = FindUsable<QORDlgPushButton>(id, "push button");
+  Expected<QORDlgPushButton*> button = FindUsable<QORDlgPushButton>(id, "push-button");
   if (!button) return Failure{button.Why()};
-  if (!HasStyle(*button.Value(), QORDlgPushBRepetitive))
+  if (!StylesOf(*button.Value()).repetitive)
     return Failure{id + " does not repeat while held down"};
   button.Value()->Dispatch(button.Value()->GetPushBRepetitiveNotification());
   return Accepted();
@@ -176,14 +160,14 @@ Outcome UserEvents::Hold(const std::string& id) {
 Outcome UserEvents::Check(const std::string& id, bool on) {
   Expected<QORDialog*> found = FindWidget(id);
   if (!found) return Failure{found.Why()};
-  if (auto* radio = dynamic_cast<QORDlgRadioButton*>(found.Value())) {
+  if (auto* radio = As<QORDlgRadioButton>(found.Value())) {
     if (std::string why = WhyNotUsable(*radio); !why.empty()) return Failure{why};
     if (!on)
       return Failure{"a click cannot uncheck the radio button " + id + ": check another one of its frame"};
     QORDlgRadioButton::ClickExclusive(radio);
     return Accepted();
   }
-  Expected<QORDlgCheckButton*> box = FindUsable<QORDlgCheckButton>(id, "check button");
+  Expected<QORDlgCheckButton*> box = FindUsable<QORDlgCheckButton>(id, "check-button");
   if (!box) return Failure{box.Why()};
   const int state = on ? QORDlgChecked : QORDlgUnchecked;
   // A user clicks only to change the state; asking for the state it has is no click at all.
@@ -198,10 +182,11 @@ Outcome UserEvents::Type(const std::string& id, const std::string& text) {
   Expected<QORDlgEditor*> found = FindUsable<QORDlgEditor>(id, "editor");
   if (!found) return Failure{found.Why()};
   QORDlgEditor& editor = *found.Value();
-  if (HasStyle(editor, QORDlgEdtReadOnly)) return Failure{id + " only shows text; it takes no typing"};
-  if (HasStyle(editor, QORDlgEdtInteger) && !IsWholeNumber(text))
+  const WidgetStyles styles = StylesOf(editor);
+  if (styles.readOnly) return Failure{id + " only shows text; it takes no typing"};
+  if (styles.integer && !IsWholeNumber(text))
     return Failure{id + " takes a whole number, not \"" + text + "\""};
-  if (HasStyle(editor, QORDlgEdtFloat) && !IsRealNumber(text))
+  if (styles.real && !IsRealNumber(text))
     return Failure{id + " takes a number, not \"" + text + "\""};
   editor.SetLine(text);
   editor.Dispatch(editor.GetEditModifyNotification());
