@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"UnknownWidget", [](UserEvents& e) { return e.Push("PushNowhere"); },
                     "the dialog has no widget PushNowhere"},
         RefusalCase{"WrongKind", [](UserEvents& e) { return e.Push("ReportName"); },
-                    "ReportName is an editor, not a push button"},
+                    "ReportName is an editor, not a push-button"},
         RefusalCase{"HoldWithoutRepeat", [](UserEvents& e) { return e.Hold("PushFileOpen"); },
                     "PushFileOpen does not repeat while held down"},
         RefusalCase{"UncheckRadio", [](UserEvents& e) { return e.Check("RadioInteger", false); },
