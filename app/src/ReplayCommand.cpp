@@ -1,4 +1,4 @@
-// `moldbom replay JOURNAL [--mold FILE]`.
+// `moldbom replay JOURNAL [--mold FILE] [--capture JOURNAL]`.
 #include "ReplayCommand.h"
 
 #include <cerrno>
@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "HostSession.h"
+#include "JournalCapture.h"
 #include "Journal.h"
 #include "JournalPresenter.h"
 
@@ -20,6 +21,8 @@ Command AddReplayCommand(CLI::App& app) {
       ->type_name("FILE");
   replay->add_option("--mold", options->moldPath, "The mold assembly file (default: the bundled sample)")
       ->type_name("FILE");
+  replay->add_option("--capture", options->capturePath, "Write every accepted event again as a journal")
+      ->type_name("JOURNAL");
   return Command{replay, [options](const CommandStreams& streams) { return RunReplay(*options, streams); }};
 }
 
@@ -36,8 +39,17 @@ int RunReplay(const ReplayOptions& options, const CommandStreams& streams) {
   }
   JournalPresenter presenter(streams.out);
   QORPresenterScope presenting(&presenter);
+  std::unique_ptr<JournalCapture> capture;
+  if (options.capturePath) {
+    Expected<std::unique_ptr<JournalCapture>> opened = JournalCapture::Open(*options.capturePath, "moldbom replay");
+    if (!opened) {
+      streams.err << "moldbom replay: " << opened.Why() << "\n";
+      return kExitBadInput;
+    }
+    capture = std::move(opened).Value();
+  }
   HostSession session;
-  JournalReplay replay(session, presenter, streams.out, options.moldPath.value_or(kSampleMoldPath));
+  JournalReplay replay(session, presenter, streams.out, options.moldPath.value_or(kSampleMoldPath), capture.get());
   return replay.Run(journal, streams.err);
 }
 

@@ -7,10 +7,12 @@
 
 #include "BatchPresenter.h"
 #include "HostSession.h"
+#include "JournalCapture.h"
 #include "QORDialogToolkit.h"
 #include "QORProductStructure.h"
 #include "TableView.h"
 #include "UserEvents.h"
+#include "WidgetKind.h"
 
 namespace moldbom {
 namespace {
@@ -29,7 +31,7 @@ std::optional<std::string> AbsoluteIfGiven(const std::optional<std::string>& pat
 template <class Widget>
 const Widget* DialogWidget(const std::string& id) {
   QORDlgDialog* dialog = HostSession::CommandDialog();
-  return dialog ? dynamic_cast<const Widget*>(dialog->FindWidget(id)) : nullptr;
+  return dialog ? As<Widget>(dialog->FindWidget(id)) : nullptr;
 }
 
 std::string EditorText(const std::string& id) {
@@ -45,8 +47,8 @@ struct StepFailure {
 
 class BatchReport {
  public:
-  BatchReport(const ReportOptions& options, HostSession& session, BatchPresenter& presenter)
-      : options_(options), session_(session), presenter_(presenter), events_(session) {}
+  BatchReport(const ReportOptions& options, HostSession& session, BatchPresenter& presenter, UserEvents& events)
+      : options_(options), session_(session), presenter_(presenter), events_(events) {}
 
   std::optional<StepFailure> Run() {
     for (auto step :
@@ -67,7 +69,7 @@ class BatchReport {
   }
 
   std::optional<StepFailure> Start() {
-    if (Outcome started = events_.Start(kCommandClass); !started)
+    if (Outcome started = events_.Perform({"start", kCommandClass}); !started)
       return StepFailure{kExitHostFailure, "cannot start the command: " + started.Why()};
     return std::nullopt;
   }
@@ -75,7 +77,7 @@ class BatchReport {
   std::optional<StepFailure> NameProfile(const std::optional<std::string>& path, const char* editor,
                                          const char* option) {
     if (!path) return std::nullopt;
-    if (auto failed = Refused(option, events_.Type(editor, *path))) return failed;
+    if (auto failed = Refused(option, events_.Perform({"type", editor, *path}))) return failed;
     if (EditorText(editor).empty())
       return StepFailure{kExitBadInput, std::string(option) + ": the dialog did not keep " + *path +
                                             " (see its message above)"};
@@ -94,19 +96,19 @@ class BatchReport {
 
   std::optional<StepFailure> SetNumbering() {
     if (options_.letters)
-      if (auto failed = Refused("--letters", events_.Check("RadioLetter", true))) return failed;
+      if (auto failed = Refused("--letters", events_.Perform({"check", "RadioLetter", "on"}))) return failed;
     if (options_.start || options_.increment)
-      if (auto failed = Refused("--start/--increment", events_.Check("RadioInteger", true))) return failed;
+      if (auto failed = Refused("--start/--increment", events_.Perform({"check", "RadioInteger", "on"}))) return failed;
     if (options_.start)
-      if (auto failed = Refused("--start", events_.Type("StartNumber", std::to_string(*options_.start))))
+      if (auto failed = Refused("--start", events_.Perform({"type", "StartNumber", std::to_string(*options_.start)})))
         return failed;
     if (options_.increment)
       if (auto failed =
-              Refused("--increment", events_.Type("IncrNumber", std::to_string(*options_.increment))))
+              Refused("--increment", events_.Perform({"type", "IncrNumber", std::to_string(*options_.increment)})))
         return failed;
     if (options_.keep)
       if (auto failed = Refused(
-              "--keep", events_.Check("RadioKeep", true),
+              "--keep", events_.Perform({"check", "RadioKeep", "on"}),
               "keeping numbers needs a profile that was read, in the numbering mode it was made with"))
         return failed;
     return std::nullopt;
@@ -114,19 +116,19 @@ class BatchReport {
 
   std::optional<StepFailure> SetSorting() {
     if (!options_.sort) return std::nullopt;
-    return Refused("--sort", events_.Check("CheckSort", true));
+    return Refused("--sort", events_.Perform({"check", "CheckSort", "on"}));
   }
 
   std::optional<StepFailure> PickRoot() {
     const std::string root = QORMoldDocument::InstancePath(session_.Document()->Root());
-    return Refused("selecting the mold's root " + root, events_.Select(root));
+    return Refused("selecting the mold's root " + root, events_.Perform({"select", root}));
   }
 
   std::optional<StepFailure> SaveCsv() {
     if (!options_.csvPath) return std::nullopt;
     const std::string csv = Absolute(*options_.csvPath);
-    if (auto failed = Refused("--csv", events_.Push("PushAnalyze"))) return failed;
-    if (auto failed = Refused("--csv", events_.File("SaveBom", true, csv))) return failed;
+    if (auto failed = Refused("--csv", events_.Perform({"push", "PushAnalyze"}))) return failed;
+    if (auto failed = Refused("--csv", events_.Perform({"file", "SaveBom", "ok", csv}))) return failed;
     if (presenter_.HasWarningTitled("CsvTitle"))
       return StepFailure{kExitBadInput,
                          "--csv: the report " + csv + " could not be written (see the message above)"};
@@ -140,7 +142,7 @@ class BatchReport {
     table_.total = EditorText("EditTotalPrice");
     profile_ = EditorText("ReportName");
     const std::size_t warningsBefore = presenter_.Warnings().size();
-    if (auto failed = Refused("closing the dialog", events_.Close(CloseKind::Window))) return failed;
+    if (auto failed = Refused("closing the dialog", events_.Perform({"close", "window"}))) return failed;
     if (!profile_.empty() && presenter_.Warnings().size() > warningsBefore)
       return StepFailure{kExitBadInput,
                          "--profile: " + profile_ + " could not be written (see the message above)"};
@@ -153,7 +155,7 @@ class BatchReport {
   const ReportOptions& options_;
   HostSession& session_;
   BatchPresenter& presenter_;
-  UserEvents events_;
+  UserEvents& events_;
   TableSnapshot table_;
   std::string profile_;
 };
@@ -179,6 +181,8 @@ Command AddReportCommand(CLI::App& app) {
   report->add_flag("--keep", options->keep, "Keep the numbers the profile gave to known components");
   report->add_flag("--sort", options->sort, "Sort the lines by tooling type");
   report->add_flag("--yes", options->yes, "Answer the dialog's questions with yes");
+  report->add_option("--capture", options->capturePath, "Write every step as a journal that replays it")
+      ->type_name("JOURNAL");
   return Command{report, [options](const CommandStreams& streams) { return RunReport(*options, streams); }};
 }
 
@@ -189,12 +193,23 @@ int RunReport(const ReportOptions& options, const CommandStreams& streams) {
   }
   BatchPresenter presenter(streams.err, options.yes);
   QORPresenterScope presenting(&presenter);
+  std::unique_ptr<JournalCapture> capture;
+  if (options.capturePath) {
+    Expected<std::unique_ptr<JournalCapture>> opened = JournalCapture::Open(*options.capturePath, "moldbom report");
+    if (!opened) {
+      streams.err << "moldbom report: " << opened.Why() << "\n";
+      return kExitBadInput;
+    }
+    capture = std::move(opened).Value();
+  }
   HostSession session;
-  if (Outcome mold = session.LoadMold(options.moldPath.value_or(kSampleMoldPath)); !mold) {
+  UserEvents events(session);
+  if (capture) events.RecordTo(*capture);
+  if (Outcome mold = events.Perform({"mold", options.moldPath.value_or(kSampleMoldPath)}); !mold) {
     streams.err << "moldbom report: " << mold.Why() << "\n";
     return kExitBadInput;
   }
-  BatchReport report(options, session, presenter);
+  BatchReport report(options, session, presenter, events);
   if (std::optional<StepFailure> failed = report.Run()) {
     streams.err << "moldbom report: " << failed->what << "\n";
     return failed->exitCode;

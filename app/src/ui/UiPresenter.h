@@ -39,8 +39,6 @@ class UiPresenter : public QORPresenter {
   std::optional<ModalBox> OpenBox() const;
   bool HasOpenBox() const;
 
-  // Host thread: the answers given to confirmations since the last call, in order.
-  std::vector<bool> TakeConfirmationAnswers();
   // Host thread: the broken assumptions reported so far, as lines.
   const std::vector<std::string>& CheckFailures() const { return checkFailures_; }
 
@@ -54,7 +52,6 @@ class UiPresenter : public QORPresenter {
   std::optional<bool> answer_;
   bool released_ = false;
   long lastId_ = 0;
-  std::vector<bool> confirmationAnswers_;
   std::vector<std::string> checkFailures_;
 };
 
