@@ -26,6 +26,12 @@ Expected<std::unique_ptr<JournalCapture>> JournalCapture::Open(const std::string
   return capture;
 }
 
+Expected<std::unique_ptr<JournalCapture>> JournalCapture::OpenIfAsked(const std::optional<std::string>& path,
+                                                                     const std::string& writer) {
+  if (!path) return std::unique_ptr<JournalCapture>();
+  return Open(*path, writer);
+}
+
 void JournalCapture::WriteLine(const std::string& line) {
   out_ << line << "\n";
   out_.flush();

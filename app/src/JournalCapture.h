@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,9 @@ class JournalCapture {
   // until the capture goes, it hears the answers the current presenter gives; it must go before
   // that presenter does.
   static Expected<std::unique_ptr<JournalCapture>> Open(const std::string& path, const std::string& writer);
+  // No capture when no path was asked for.
+  static Expected<std::unique_ptr<JournalCapture>> OpenIfAsked(const std::optional<std::string>& path,
+                                                               const std::string& writer);
   JournalCapture(const JournalCapture&) = delete;
   JournalCapture& operator=(const JournalCapture&) = delete;
 

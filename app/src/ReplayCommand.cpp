@@ -39,17 +39,14 @@ int RunReplay(const ReplayOptions& options, const CommandStreams& streams) {
   }
   JournalPresenter presenter(streams.out);
   QORPresenterScope presenting(&presenter);
-  std::unique_ptr<JournalCapture> capture;
-  if (options.capturePath) {
-    Expected<std::unique_ptr<JournalCapture>> opened = JournalCapture::Open(*options.capturePath, "moldbom replay");
-    if (!opened) {
-      streams.err << "moldbom replay: " << opened.Why() << "\n";
-      return kExitBadInput;
-    }
-    capture = std::move(opened).Value();
+  const Expected<std::unique_ptr<JournalCapture>> capture =
+      JournalCapture::OpenIfAsked(options.capturePath, "moldbom replay");
+  if (!capture) {
+    streams.err << "moldbom replay: " << capture.Why() << "\n";
+    return kExitBadInput;
   }
   HostSession session;
-  JournalReplay replay(session, presenter, streams.out, options.moldPath.value_or(kSampleMoldPath), capture.get());
+  JournalReplay replay(session, presenter, streams.out, options.moldPath.value_or(kSampleMoldPath), capture.Value().get());
   return replay.Run(journal, streams.err);
 }
 

@@ -193,18 +193,15 @@ int RunReport(const ReportOptions& options, const CommandStreams& streams) {
   }
   BatchPresenter presenter(streams.err, options.yes);
   QORPresenterScope presenting(&presenter);
-  std::unique_ptr<JournalCapture> capture;
-  if (options.capturePath) {
-    Expected<std::unique_ptr<JournalCapture>> opened = JournalCapture::Open(*options.capturePath, "moldbom report");
-    if (!opened) {
-      streams.err << "moldbom report: " << opened.Why() << "\n";
-      return kExitBadInput;
-    }
-    capture = std::move(opened).Value();
+  const Expected<std::unique_ptr<JournalCapture>> capture =
+      JournalCapture::OpenIfAsked(options.capturePath, "moldbom report");
+  if (!capture) {
+    streams.err << "moldbom report: " << capture.Why() << "\n";
+    return kExitBadInput;
   }
   HostSession session;
   UserEvents events(session);
-  if (capture) events.RecordTo(*capture);
+  if (capture.Value()) events.RecordTo(*capture.Value());
   if (Outcome mold = events.Perform({"mold", options.moldPath.value_or(kSampleMoldPath)}); !mold) {
     streams.err << "moldbom report: " << mold.Why() << "\n";
     return kExitBadInput;
