@@ -42,7 +42,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "journal:1: wrong number of words; usage: check ID on|off\n"},
         JournalCase{"BadChoice", "recorder loud\n", 3,
                     "journal:1: expected off, replay or capture, not \"loud\"\n"},
-        JournalCase{"BadAnswer", "answer maybe\n", 3, "journal:1: expected yes or no, not \"maybe\"\n"},
         JournalCase{"BadVariableName", "env TlgBOM_RPL_BOM_DIR=. x\n", 3,
                     "journal:1: not a variable name: \"TlgBOM_RPL_BOM_DIR=.\"\n"},
         JournalCase{"BadNumber", "start QORMldBOMCom\ncolumn ListBOM two\n", 3,

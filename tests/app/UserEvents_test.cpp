@@ -69,8 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "ListBOM has no row 1 (rows 0 to 0)"},
         RefusalCase{"LockedMarkerRow", {"cell", "ListBOM", "0", "9", "5"},
                     "the cell at row 0, display position 9 of ListBOM is not editable"},
-        RefusalCase{"HiddenCombo", {"combo", "ComboDisplay", "Number"},
-                    "ComboDisplay is hidden"},
         RefusalCase{"BoxNotOpen", {"file", "SaveBom", "ok", "x.csv"},
                     "no open box named SaveBom"},
         RefusalCase{"UnknownProduct", {"select", "TM-2417/NoSuchPin"},
