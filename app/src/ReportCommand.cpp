@@ -1,4 +1,4 @@
-// `moldbom report`: every step goes through the user-event entry point, so nothing bypasses the
+// `moldbom report`: every step goes through the table of user events, so nothing bypasses the
 // dialog's own checks.
 #include "ReportCommand.h"
 
