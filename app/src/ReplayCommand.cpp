@@ -19,8 +19,7 @@ Command AddReplayCommand(CLI::App& app) {
   replay->add_option("JOURNAL", options->journalPath, "The journal: one user event a line")
       ->required()
       ->type_name("FILE");
-  replay->add_option("--mold", options->moldPath, "The mold assembly file (default: the bundled sample)")
-      ->type_name("FILE");
+  AddMoldOption(*replay, options->moldPath);
   replay->add_option("--capture", options->capturePath, "Write every accepted event again as a journal")
       ->type_name("JOURNAL");
   return Command{replay, [options](const CommandStreams& streams) { return RunReplay(*options, streams); }};

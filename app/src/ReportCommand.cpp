@@ -165,8 +165,7 @@ class BatchReport {
 Command AddReportCommand(CLI::App& app) {
   auto options = std::make_shared<ReportOptions>();
   CLI::App* report = app.add_subcommand("report", "Make the BOM of a mold: table, CSV report and profile");
-  report->add_option("--mold", options->moldPath, "The mold assembly file (default: the bundled sample)")
-      ->type_name("FILE");
+  AddMoldOption(*report, options->moldPath);
   report->add_option("--profile", options->profilePath, "The profile to read and to write on close (.bom)")
       ->type_name("FILE");
   report->add_option("--reference", options->referencePath, "A reference profile that seeds the profile")
