@@ -18,6 +18,7 @@ struct UiEvent {
   // The event as one journal line, which `moldbom replay` reads back as the same event.
   std::string JournalLine() const;
   bool IsFileAnswerWithPath() const { return verb == "file" && args.size() == 3; }
+  bool IsFileAnswerWithoutPath() const { return verb == "file" && args.size() == 2 && args[1] == "ok"; }
 };
 
 // Parses {"verb": "push", "args": ["PushAnalyze"]}. Refuses what is not a user event the page may
