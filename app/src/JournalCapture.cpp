@@ -20,6 +20,8 @@ Expected<std::unique_ptr<JournalCapture>> JournalCapture::Open(const std::string
   if (!out) return Failure{"cannot write the capture journal " + path + ": " + std::strerror(errno)};
   std::unique_ptr<JournalCapture> capture(new JournalCapture(std::move(out)));
   capture->WriteLine("# Captured by " + writer + "; replay it with: moldbom replay " + JournalWord(path));
+  // Every session starts with the document chooser available; a replay pins it.
+  capture->WriteLine("doc-chooser on");
   for (const auto& [name, value] : PresetEnvironment())
     capture->WriteLine("env " + JournalWord(name) + " " + JournalWord(value));
   if (!capture->out_) return Failure{"cannot write the capture journal " + path};
