@@ -27,6 +27,12 @@ struct Command {
   std::function<int(const CommandStreams&)> run;
 };
 
+// The --mold option of every command that works on a mold.
+template <class Path>
+void AddMoldOption(CLI::App& command, Path& moldPath) {
+  command.add_option("--mold", moldPath, "The mold assembly file (default: the bundled sample)")->type_name("FILE");
+}
+
 int RunCli(int argc, char** argv);
 int RunCli(int argc, char** argv, const CommandStreams& streams);
 

@@ -11,6 +11,7 @@
 #include "QOREditor.h"
 #include "QORFileBoxes.h"
 #include "QORMoldComponents.h"
+#include "WidgetKind.h"
 
 namespace moldbom {
 namespace {
@@ -35,13 +36,11 @@ std::string CheckState(int value) {
   return "state " + std::to_string(value);
 }
 
-bool HasStyle(const QORDialog& widget, int style) { return (widget.GetStyle() & style) == style; }
-
-std::string EditorRoles(const QORDlgEditor& editor) {
+std::string EditorRoles(const WidgetStyles& styles) {
   std::string roles;
-  if (HasStyle(editor, QORDlgEdtReadOnly)) roles += " read-only";
-  if (HasStyle(editor, QORDlgEdtInteger)) roles += " integer";
-  if (HasStyle(editor, QORDlgEdtFloat)) roles += " real";
+  if (styles.readOnly) roles += " read-only";
+  if (styles.integer) roles += " integer";
+  if (styles.real) roles += " real";
   return roles;
 }
 
@@ -49,28 +48,34 @@ std::string WithIcon(const QORDialog& widget) {
   return widget.GetIconName().IsEmpty() ? std::string() : " icon " + QuoteWord(widget.GetIconName().Utf8());
 }
 
+// What the user sees of a widget of that kind, after its kind and state.
+std::string KindDetails(const QORDialog& widget) {
+  const std::string title = " " + QuoteWord(widget.GetTitle().Utf8());
+  const WidgetStyles styles = StylesOf(widget);
+  switch (KindOf(widget)) {
+    case WidgetKind::Dialog:
+      return title + " ok-button " + Sensitivity(As<QORDlgDialog>(&widget)->GetOKSensitivity());
+    case WidgetKind::Label:
+      return title;
+    case WidgetKind::Editor:
+      return EditorRoles(styles) + " text " + QuoteWord(As<QORDlgEditor>(&widget)->GetLine().Utf8());
+    case WidgetKind::PushButton:
+      return title + WithIcon(widget) + (styles.repetitive ? " repetitive" : "");
+    case WidgetKind::CheckButton:
+      return " " + CheckState(As<QORDlgCheckButton>(&widget)->GetState()) + title;
+    case WidgetKind::RadioButton:
+      return " " + CheckState(As<QORDlgRadioButton>(&widget)->GetState()) + title;
+    case WidgetKind::Combo:
+      return " chosen " + std::to_string(As<QORDlgCombo>(&widget)->GetSelect());
+    default:
+      return {};
+  }
+}
+
 // The kind and what the user sees of a widget, after its identifier.
 std::string Describe(const QORDialog& widget) {
-  const std::string state =
-      " " + Visibility(widget.GetVisibility()) + " " + Sensitivity(widget.GetSensitivity());
-  const std::string title = " " + QuoteWord(widget.GetTitle().Utf8());
-  if (const auto* dialog = dynamic_cast<const QORDlgDialog*>(&widget))
-    return "dialog" + state + title + " ok-button " + Sensitivity(dialog->GetOKSensitivity());
-  if (dynamic_cast<const QORDlgFrame*>(&widget)) return "frame" + state;
-  if (dynamic_cast<const QORDlgLabel*>(&widget)) return "label" + state + title;
-  if (const auto* editor = dynamic_cast<const QORDlgEditor*>(&widget))
-    return "editor" + state + EditorRoles(*editor) + " text " + QuoteWord(editor->GetLine().Utf8());
-  if (dynamic_cast<const QORDlgPushButton*>(&widget))
-    return "push-button" + state + title + WithIcon(widget) +
-           (HasStyle(widget, QORDlgPushBRepetitive) ? " repetitive" : "");
-  if (const auto* check = dynamic_cast<const QORDlgCheckButton*>(&widget))
-    return "check-button" + state + " " + CheckState(check->GetState()) + title;
-  if (const auto* radio = dynamic_cast<const QORDlgRadioButton*>(&widget))
-    return "radio-button" + state + " " + CheckState(radio->GetState()) + title;
-  if (const auto* combo = dynamic_cast<const QORDlgCombo*>(&widget))
-    return "combo" + state + " chosen " + std::to_string(combo->GetSelect());
-  if (dynamic_cast<const QORDlgMultiList*>(&widget)) return "multi-list" + state;
-  return std::string(widget.GetImplClassName()) + state;
+  return KindName(widget) + " " + Visibility(widget.GetVisibility()) + " " +
+         Sensitivity(widget.GetSensitivity()) + KindDetails(widget);
 }
 
 void DumpComboLines(std::ostream& out, const QORDlgCombo& combo, int depth) {
@@ -198,8 +203,8 @@ void DumpWidgetTree(std::ostream& out, const QORDialog& widget, int depth) {
   widget.VisitTree([&](const QORDialog& w, int level) {
     const int at = depth + level;
     out << Indent(at) << w.GetName() << " " << Describe(w) << "\n";
-    if (const auto* combo = dynamic_cast<const QORDlgCombo*>(&w)) DumpComboLines(out, *combo, at + 1);
-    if (const auto* list = dynamic_cast<const QORDlgMultiList*>(&w)) DumpTable(out, *list, at + 1);
+    if (const auto* combo = As<QORDlgCombo>(&w)) DumpComboLines(out, *combo, at + 1);
+    if (const auto* list = As<QORDlgMultiList>(&w)) DumpTable(out, *list, at + 1);
   });
 }
 

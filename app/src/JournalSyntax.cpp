@@ -1,6 +1,8 @@
 // Splitting journal lines into words and quoting words back.
 #include "JournalSyntax.h"
 
+#include <charconv>
+
 namespace moldbom {
 namespace {
 
@@ -85,8 +87,25 @@ std::string QuoteWord(std::string_view word) {
   return quoted;
 }
 
+std::optional<int> WholeNumber(std::string_view word) {
+  const char* first = word.data();
+  const char* last = word.data() + word.size();
+  // from_chars takes a minus sign but no plus sign.
+  if (first != last && *first == '+' && last - first > 1 && first[1] != '-') ++first;
+  int value = 0;
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (first == last || error != std::errc() || end != last) return std::nullopt;
+  return value;
+}
+
 std::string JournalWord(std::string_view word) {
   return NeedsQuotes(word) ? QuoteWord(word) : std::string(word);
+}
+
+std::string JournalLine(const std::vector<std::string>& words) {
+  std::string line;
+  for (const std::string& word : words) line += (line.empty() ? "" : " ") + JournalWord(word);
+  return line;
 }
 
 }  // namespace moldbom

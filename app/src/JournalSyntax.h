@@ -1,6 +1,7 @@
 // The word syntax of journals: blank-separated words, double-quoted words with \" and \\ escapes.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,14 @@ Expected<std::vector<std::string>> SplitJournalWords(std::string_view line);
 // and a form SplitJournalWords reads back.
 std::string QuoteWord(std::string_view word);
 
+// The whole number a word writes (an optional "+" or "-", then digits), none when it is not one
+// or does not fit an int. Events and editors read numbers alike.
+std::optional<int> WholeNumber(std::string_view word);
+
 // The word as a journal would write it: bare when it needs no quotes, quoted otherwise.
 std::string JournalWord(std::string_view word);
+
+// The words as one journal line, which SplitJournalWords reads back as the same words.
+std::string JournalLine(const std::vector<std::string>& words);
 
 }  // namespace moldbom

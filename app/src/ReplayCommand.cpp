@@ -1,4 +1,4 @@
-// `moldbom replay JOURNAL [--mold FILE]`.
+// `moldbom replay JOURNAL [--mold FILE] [--capture JOURNAL]`.
 #include "ReplayCommand.h"
 
 #include <cerrno>
@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "HostSession.h"
+#include "JournalCapture.h"
 #include "Journal.h"
 #include "JournalPresenter.h"
 
@@ -18,8 +19,9 @@ Command AddReplayCommand(CLI::App& app) {
   replay->add_option("JOURNAL", options->journalPath, "The journal: one user event a line")
       ->required()
       ->type_name("FILE");
-  replay->add_option("--mold", options->moldPath, "The mold assembly file (default: the bundled sample)")
-      ->type_name("FILE");
+  AddMoldOption(*replay, options->moldPath);
+  replay->add_option("--capture", options->capturePath, "Write every accepted event again as a journal")
+      ->type_name("JOURNAL");
   return Command{replay, [options](const CommandStreams& streams) { return RunReplay(*options, streams); }};
 }
 
@@ -36,8 +38,14 @@ int RunReplay(const ReplayOptions& options, const CommandStreams& streams) {
   }
   JournalPresenter presenter(streams.out, streams.err);
   QORPresenterScope presenting(&presenter);
+  const Expected<std::unique_ptr<JournalCapture>> capture =
+      JournalCapture::OpenIfAsked(options.capturePath, "moldbom replay");
+  if (!capture) {
+    streams.err << "moldbom replay: " << capture.Why() << "\n";
+    return kExitBadInput;
+  }
   HostSession session;
-  JournalReplay replay(session, presenter, streams.out, options.moldPath.value_or(kSampleMoldPath));
+  JournalReplay replay(session, presenter, streams.out, options.moldPath.value_or(kSampleMoldPath), capture.Value().get());
   const int exitCode = replay.Run(journal, streams.err);
   if (exitCode == kExitOk && presenter.HadFileProblem()) return kExitFileProblem;
   return exitCode;

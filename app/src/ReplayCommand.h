@@ -11,6 +11,7 @@ namespace moldbom {
 struct ReplayOptions {
   std::string journalPath;
   std::optional<std::string> moldPath;
+  std::optional<std::string> capturePath;
 };
 
 Command AddReplayCommand(CLI::App& app);

@@ -1,19 +1,20 @@
-// `moldbom report`: every step goes through the user-event entry point, so nothing bypasses the
+// `moldbom report`: every step goes through the table of user events, so nothing bypasses the
 // dialog's own checks.
 #include "ReportCommand.h"
-
-#include "DuplicateNames.h"
 
 #include <filesystem>
 #include <memory>
 
 #include "BatchPresenter.h"
+#include "DuplicateNames.h"
 #include "HostSession.h"
+#include "JournalCapture.h"
 #include "NumberCheck.h"
 #include "QORDialogToolkit.h"
 #include "QORProductStructure.h"
 #include "TableView.h"
 #include "UserEvents.h"
+#include "WidgetKind.h"
 
 namespace moldbom {
 namespace {
@@ -32,7 +33,7 @@ std::optional<std::string> AbsoluteIfGiven(const std::optional<std::string>& pat
 template <class Widget>
 const Widget* DialogWidget(const std::string& id) {
   QORDlgDialog* dialog = HostSession::CommandDialog();
-  return dialog ? dynamic_cast<const Widget*>(dialog->FindWidget(id)) : nullptr;
+  return dialog ? As<Widget>(dialog->FindWidget(id)) : nullptr;
 }
 
 std::string EditorText(const std::string& id) {
@@ -48,8 +49,8 @@ struct StepFailure {
 
 class BatchReport {
  public:
-  BatchReport(const ReportOptions& options, HostSession& session, BatchPresenter& presenter)
-      : options_(options), session_(session), presenter_(presenter), events_(session) {}
+  BatchReport(const ReportOptions& options, HostSession& session, BatchPresenter& presenter, UserEvents& events)
+      : options_(options), session_(session), presenter_(presenter), events_(events) {}
 
   std::optional<StepFailure> Run() {
     for (auto step :
@@ -70,7 +71,7 @@ class BatchReport {
   }
 
   std::optional<StepFailure> Start() {
-    if (Outcome started = events_.Start(kCommandClass); !started)
+    if (Outcome started = events_.Perform({"start", kCommandClass}); !started)
       return StepFailure{kExitHostFailure, "cannot start the command: " + started.Why()};
     return std::nullopt;
   }
@@ -78,7 +79,7 @@ class BatchReport {
   std::optional<StepFailure> NameProfile(const std::optional<std::string>& path, const char* editor,
                                          const char* option) {
     if (!path) return std::nullopt;
-    if (auto failed = Refused(option, events_.Type(editor, *path))) return failed;
+    if (auto failed = Refused(option, events_.Perform({"type", editor, *path}))) return failed;
     if (EditorText(editor).empty())
       return StepFailure{kExitBadInput, std::string(option) + ": the dialog did not keep " + *path +
                                             " (see its message above)"};
@@ -97,19 +98,19 @@ class BatchReport {
 
   std::optional<StepFailure> SetNumbering() {
     if (options_.letters)
-      if (auto failed = Refused("--letters", events_.Check("RadioLetter", true))) return failed;
+      if (auto failed = Refused("--letters", events_.Perform({"check", "RadioLetter", "on"}))) return failed;
     if (options_.start || options_.increment)
-      if (auto failed = Refused("--start/--increment", events_.Check("RadioInteger", true))) return failed;
+      if (auto failed = Refused("--start/--increment", events_.Perform({"check", "RadioInteger", "on"}))) return failed;
     if (options_.start)
-      if (auto failed = Refused("--start", events_.Type("StartNumber", std::to_string(*options_.start))))
+      if (auto failed = Refused("--start", events_.Perform({"type", "StartNumber", std::to_string(*options_.start)})))
         return failed;
     if (options_.increment)
       if (auto failed =
-              Refused("--increment", events_.Type("IncrNumber", std::to_string(*options_.increment))))
+              Refused("--increment", events_.Perform({"type", "IncrNumber", std::to_string(*options_.increment)})))
         return failed;
     if (options_.keep)
       if (auto failed = Refused(
-              "--keep", events_.Check("RadioKeep", true),
+              "--keep", events_.Perform({"check", "RadioKeep", "on"}),
               "keeping numbers needs a profile that was read, in the numbering mode it was made with"))
         return failed;
     return std::nullopt;
@@ -117,12 +118,12 @@ class BatchReport {
 
   std::optional<StepFailure> SetSorting() {
     if (!options_.sort) return std::nullopt;
-    return Refused("--sort", events_.Check("CheckSort", true));
+    return Refused("--sort", events_.Perform({"check", "CheckSort", "on"}));
   }
 
   std::optional<StepFailure> PickRoot() {
     const std::string root = QORMoldDocument::InstancePath(session_.Document()->Root());
-    if (auto failed = Refused("selecting the mold's root " + root, events_.Select(root))) return failed;
+    if (auto failed = Refused("selecting the mold's root " + root, events_.Perform({"select", root}))) return failed;
     if (std::optional<std::string> repeated = RepeatedNumbersOfCommand()) presenter_.Tell(*repeated);
     return std::nullopt;
   }
@@ -130,8 +131,8 @@ class BatchReport {
   std::optional<StepFailure> SaveCsv() {
     if (!options_.csvPath) return std::nullopt;
     const std::string csv = Absolute(*options_.csvPath);
-    if (auto failed = Refused("--csv", events_.Push("PushAnalyze"))) return failed;
-    if (auto failed = Refused("--csv", events_.File("SaveBom", true, csv))) return failed;
+    if (auto failed = Refused("--csv", events_.Perform({"push", "PushAnalyze"}))) return failed;
+    if (auto failed = Refused("--csv", events_.Perform({"file", "SaveBom", "ok", csv}))) return failed;
     if (presenter_.HasWarningTitled("CsvTitle"))
       return StepFailure{kExitBadInput,
                          "--csv: the report " + csv + " could not be written (see the message above)"};
@@ -145,7 +146,7 @@ class BatchReport {
     table_.total = EditorText("EditTotalPrice");
     profile_ = EditorText("ReportName");
     const std::size_t warningsBefore = presenter_.Warnings().size();
-    if (auto failed = Refused("closing the dialog", events_.Close(CloseKind::Window))) return failed;
+    if (auto failed = Refused("closing the dialog", events_.Perform({"close", "window"}))) return failed;
     if (!profile_.empty() && presenter_.Warnings().size() > warningsBefore)
       return StepFailure{kExitBadInput,
                          "--profile: " + profile_ + " could not be written (see the message above)"};
@@ -158,7 +159,7 @@ class BatchReport {
   const ReportOptions& options_;
   HostSession& session_;
   BatchPresenter& presenter_;
-  UserEvents events_;
+  UserEvents& events_;
   TableSnapshot table_;
   std::string profile_;
 };
@@ -168,8 +169,7 @@ class BatchReport {
 Command AddReportCommand(CLI::App& app) {
   auto options = std::make_shared<ReportOptions>();
   CLI::App* report = app.add_subcommand("report", "Make the BOM of a mold: table, CSV report and profile");
-  report->add_option("--mold", options->moldPath, "The mold assembly file (default: the bundled sample)")
-      ->type_name("FILE");
+  AddMoldOption(*report, options->moldPath);
   report->add_option("--profile", options->profilePath, "The profile to read and to write on close (.bom)")
       ->type_name("FILE");
   report->add_option("--reference", options->referencePath, "A reference profile that seeds the profile")
@@ -184,6 +184,8 @@ Command AddReportCommand(CLI::App& app) {
   report->add_flag("--keep", options->keep, "Keep the numbers the profile gave to known components");
   report->add_flag("--sort", options->sort, "Sort the lines by tooling type");
   report->add_flag("--yes", options->yes, "Answer the dialog's questions with yes");
+  report->add_option("--capture", options->capturePath, "Write every step as a journal that replays it")
+      ->type_name("JOURNAL");
   return Command{report, [options](const CommandStreams& streams) { return RunReport(*options, streams); }};
 }
 
@@ -194,14 +196,22 @@ int RunReport(const ReportOptions& options, const CommandStreams& streams) {
   }
   BatchPresenter presenter(streams.err, options.yes);
   QORPresenterScope presenting(&presenter);
+  const Expected<std::unique_ptr<JournalCapture>> capture =
+      JournalCapture::OpenIfAsked(options.capturePath, "moldbom report");
+  if (!capture) {
+    streams.err << "moldbom report: " << capture.Why() << "\n";
+    return kExitBadInput;
+  }
   HostSession session;
-  if (Outcome mold = session.LoadMold(options.moldPath.value_or(kSampleMoldPath)); !mold) {
+  UserEvents events(session);
+  if (capture.Value()) events.RecordTo(*capture.Value());
+  if (Outcome mold = events.Perform({"mold", options.moldPath.value_or(kSampleMoldPath)}); !mold) {
     streams.err << "moldbom report: " << mold.Why() << "\n";
     return kExitBadInput;
   }
   if (const std::optional<std::string> warning = DuplicateNamesWarning(*session.Document()))
     streams.err << "moldbom report: " << *warning << "\n";
-  BatchReport report(options, session, presenter);
+  BatchReport report(options, session, presenter, events);
   if (std::optional<StepFailure> failed = report.Run()) {
     streams.err << "moldbom report: " << failed->what << "\n";
     return presenter.HadFileProblem() ? kExitFileProblem : failed->exitCode;

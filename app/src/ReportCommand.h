@@ -19,6 +19,7 @@ struct ReportOptions {
   bool keep = false;
   bool sort = false;
   bool yes = false;  // answers the dialog's confirmations with yes
+  std::optional<std::string> capturePath;
 };
 
 Command AddReportCommand(CLI::App& app);

@@ -121,8 +121,7 @@ void PrintInstance(std::ostream& out, const QORIProduct_var& instance, int depth
 Command AddShowCommand(CLI::App& app) {
   auto options = std::make_shared<ShowOptions>();
   CLI::App* show = app.add_subcommand("show", "Print the product tree of a mold assembly");
-  show->add_option("--mold", options->moldPath, "Mold assembly file (default: the bundled sample mold)")
-      ->type_name("FILE");
+  AddMoldOption(*show, options->moldPath);
   return Command{show, [options](const CommandStreams& streams) { return RunShow(*options, streams); }};
 }
 

@@ -1,308 +1,266 @@
-// User events on the running command's dialog, its boxes and the product tree.
+// The table of user events, the checks every sender's words go through, and recording.
 #include "UserEvents.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <string_view>
+#include <optional>
 
+#include "Dump.h"
 #include "HostSession.h"
-#include "QORCommandEngine.h"
-#include "QORDialogToolkit.h"
-#include "QORFileBoxes.h"
-#include "QORProductStructure.h"
+#include "JournalCapture.h"
+#include "JournalPresenter.h"
+#include "JournalSyntax.h"
 #include "QORSystemServices.h"
 
 namespace moldbom {
 namespace {
 
-std::string KindOf(const QORDialog& widget) {
-  if (dynamic_cast<const QORDlgPushButton*>(&widget)) return "push button";
-  if (dynamic_cast<const QORDlgCheckButton*>(&widget)) return "check button";
-  if (dynamic_cast<const QORDlgRadioButton*>(&widget)) return "radio button";
-  if (dynamic_cast<const QORDlgEditor*>(&widget)) return "editor";
-  if (dynamic_cast<const QORDlgCombo*>(&widget)) return "combo";
-  if (dynamic_cast<const QORDlgMultiList*>(&widget)) return "multi-list";
-  if (dynamic_cast<const QORDlgLabel*>(&widget)) return "label";
-  if (dynamic_cast<const QORDlgFrame*>(&widget)) return "frame";
-  if (dynamic_cast<const QORDlgDialog*>(&widget)) return "dialog";
-  return "widget";
+// Bounds on what one event may carry, so that no sender can make the host hold arbitrary amounts.
+constexpr std::size_t kMaxWordLength = 4096;
+constexpr std::size_t kMaxWords = 1024;
+
+using Args = EventWords;
+
+std::optional<QORRecord::Mode> RecorderMode(const std::string& word) {
+  if (word == "off") return QORRecord::Mode::Off;
+  if (word == "replay") return QORRecord::Mode::Replay;
+  if (word == "capture") return QORRecord::Mode::Capture;
+  return std::nullopt;
 }
 
-std::string WithArticle(const std::string& noun) { return (noun.front() == 'e' ? "an " : "a ") + noun; }
+// The process environment cannot hold a variable whose name is empty or contains "=".
+Outcome CheckVariableName(const std::string& name) {
+  if (!name.empty() && name.find('=') == std::string::npos) return {};
+  return Failure{"not a variable name: " + QuoteWord(name)};
+}
 
-// Why a user could not act on the widget: it, or the frame or dialog around it, is hidden or
-// greyed out. Empty when it is usable.
-std::string WhyNotUsable(const QORDialog& widget) {
-  for (const QORDialog* w = &widget; w; w = w->GetParent()) {
-    const char* state = w->GetVisibility() != QORDlgShow      ? "hidden"
-                        : w->GetSensitivity() != QORDlgEnable ? "disabled"
-                                                              : nullptr;
-    if (state) {
-      if (w == &widget) return widget.GetName() + " is " + state;
-      return widget.GetName() + " is in " + w->GetName() + ", which is " + state;
-    }
-    if (dynamic_cast<const QORDlgDialog*>(w)) break;
+// Checked words are numbers already.
+int Number(const std::string& word) { return WholeNumber(word).value_or(0); }
+
+EventOutcome LoadMold(EventContext& context, const std::string& path) {
+  if (Outcome loaded = context.session.LoadMold(path); !loaded) return EventOutcome::BadInput(loaded.Why());
+  return {};
+}
+
+// Journals may leave the mold unnamed: the first event that needs one loads the default, and a
+// capture names it, so that its replay needs no default of its own.
+EventOutcome EnsureMold(EventContext& context) {
+  if (context.session.HasMold()) return {};
+  if (context.defaultMold.empty()) return Outcome{Failure{"no mold is loaded"}};
+  if (EventOutcome loaded = LoadMold(context, context.defaultMold); !loaded) return loaded;
+  if (context.capture) context.capture->Record({"mold", context.defaultMold});
+  return {};
+}
+
+EventOutcome Mold(EventContext& context, const Args& args) {
+  if (context.session.WasCommandStarted())
+    return Outcome{Failure{"the mold can only be chosen before the first start"}};
+  return LoadMold(context, args[0]);
+}
+
+EventOutcome Env(EventContext&, const Args& args) {
+  if (Outcome name = CheckVariableName(args[0]); !name) return name;
+  QORSetEnvValue(args[0].c_str(), args[1].c_str());
+  return {};
+}
+
+EventOutcome Unenv(EventContext&, const Args& args) {
+  if (Outcome name = CheckVariableName(args[0]); !name) return name;
+  QORUnsetEnvValue(args[0].c_str());
+  return {};
+}
+
+EventOutcome Recorder(EventContext& context, const Args& args) {
+  context.session.SetRecorderMode(RecorderMode(args[0]).value_or(QORRecord::Mode::Off));
+  return {};
+}
+
+EventOutcome DocChooser(EventContext& context, const Args& args) {
+  context.session.SetDocChooserAvailable(args[0] == "on");
+  return {};
+}
+
+EventOutcome Answer(EventContext& context, const Args& args) {
+  if (!context.answers) return Outcome{Failure{"only a journal queues answers"}};
+  context.answers->QueueAnswer(args[0] == "yes");
+  return {};
+}
+
+EventOutcome Start(EventContext& context, const Args& args) {
+  if (EventOutcome mold = EnsureMold(context); !mold) return mold;
+  return context.actions.Start(args[0]);
+}
+
+EventOutcome Select(EventContext& context, const Args& args) {
+  if (EventOutcome mold = EnsureMold(context); !mold) return mold;
+  return context.actions.Select(args[0]);
+}
+
+EventOutcome Push(EventContext& context, const Args& args) { return context.actions.Push(args[0]); }
+
+EventOutcome Hold(EventContext& context, const Args& args) { return context.actions.Hold(args[0]); }
+
+EventOutcome Check(EventContext& context, const Args& args) {
+  return context.actions.Check(args[0], args[1] == "on");
+}
+
+EventOutcome Type(EventContext& context, const Args& args) { return context.actions.Type(args[0], args[1]); }
+
+EventOutcome Column(EventContext& context, const Args& args) {
+  return context.actions.Column(args[0], Number(args[1]));
+}
+
+EventOutcome Rows(EventContext& context, const Args& args) {
+  std::vector<int> rows;
+  std::transform(args.begin() + 1, args.end(), std::back_inserter(rows), Number);
+  return context.actions.Rows(args[0], rows);
+}
+
+EventOutcome Cell(EventContext& context, const Args& args) {
+  return context.actions.Cell(args[0], Number(args[1]), Number(args[2]), args[3]);
+}
+
+EventOutcome Combo(EventContext& context, const Args& args) { return context.actions.Combo(args[0], args[1]); }
+
+EventOutcome File(EventContext& context, const Args& args) {
+  const bool ok = args[1] == "ok";
+  if (!ok && args.size() > 2) return Outcome{Failure{"a cancelled box takes no path"}};
+  const std::optional<std::string> path = args.size() > 2 ? std::optional<std::string>(args[2]) : std::nullopt;
+  return context.actions.File(args[0], ok, path);
+}
+
+EventOutcome Close(EventContext& context, const Args& args) {
+  const bool dialog = !args.empty() && args[0] == "dialog";
+  return context.actions.Close(dialog ? CloseKind::Dialog : CloseKind::Window);
+}
+
+EventOutcome DumpEvent(EventContext& context, const Args& args) {
+  if (!context.shown) return Outcome{Failure{"only a journal dumps"}};
+  if (args.empty()) {
+    DumpSession(*context.shown);
+    return {};
   }
-  return {};
+  return DumpWidget(*context.shown, args[0]);
 }
 
-Expected<QORDialog*> FindWidget(const std::string& id) {
-  QORDlgDialog* dialog = HostSession::CommandDialog();
-  if (!dialog) return Failure{"no command is running"};
-  QORDialog* widget = id == dialog->GetName() ? dialog : dialog->FindWidget(id);
-  if (!widget) return Failure{"the dialog has no widget " + id};
-  return widget;
-}
+constexpr WordKind kNumber = WordKind::WholeNumber;
+constexpr WordKind kChoice = WordKind::Choice;
+constexpr WordKind kText = WordKind::Text;
+constexpr bool kPage = true;
+constexpr bool kJournalOnly = false;
+constexpr bool kRecorded = true;
 
-// The usable widget of that identifier and kind.
-template <class Widget>
-Expected<Widget*> FindUsable(const std::string& id, const std::string& kind) {
-  Expected<QORDialog*> found = FindWidget(id);
-  if (!found) return Failure{found.Why()};
-  auto* widget = dynamic_cast<Widget*>(found.Value());
-  if (!widget)
-    return Failure{id + " is " + WithArticle(KindOf(*found.Value())) + ", not " + WithArticle(kind)};
-  if (std::string why = WhyNotUsable(*widget); !why.empty()) return Failure{why};
-  return widget;
-}
+const std::vector<UserEventEntry> kTable = {
+    {"mold", {{"FILE"}}, kJournalOnly, kRecorded, Mold},
+    {"env", {{"NAME"}, {"VALUE"}}, kJournalOnly, kRecorded, Env},
+    {"unenv", {{"NAME"}}, kJournalOnly, kRecorded, Unenv},
+    {"recorder", {{"off|replay|capture", kChoice}}, kJournalOnly, kRecorded, Recorder},
+    {"doc-chooser", {{"on|off", kChoice}}, kJournalOnly, kRecorded, DocChooser},
+    {"answer", {{"yes|no", kChoice}}, kJournalOnly, !kRecorded, Answer},
+    {"start", {{"CLASSNAME"}}, kPage, kRecorded, Start},
+    {"select", {{"PATH"}}, kPage, kRecorded, Select},
+    {"push", {{"ID"}}, kPage, kRecorded, Push},
+    {"hold", {{"ID"}}, kPage, kRecorded, Hold},
+    {"check", {{"ID"}, {"on|off", kChoice}}, kPage, kRecorded, Check},
+    {"type", {{"ID"}, {"TEXT"}}, kPage, kRecorded, Type},
+    {"column", {{"ID"}, {"POSITION", kNumber}}, kPage, kRecorded, Column},
+    {"rows", {{"ID"}, {"ROW", kNumber, WordCount::Any}}, kPage, kRecorded, Rows},
+    {"cell", {{"ID"}, {"ROW", kNumber}, {"POSITION", kNumber}, {"TEXT"}}, kPage, kRecorded, Cell},
+    {"combo", {{"ID"}, {"TEXT"}}, kPage, kRecorded, Combo},
+    {"file", {{"NAME"}, {"ok|cancel", kChoice}, {"PATH", kText, WordCount::Optional}}, kPage, kRecorded, File},
+    {"close", {{"window|dialog", kChoice, WordCount::Optional}}, kPage, kRecorded, Close},
+    {"dump", {{"ID", kText, WordCount::Optional}}, kJournalOnly, !kRecorded, DumpEvent},
+};
 
-bool IsWholeNumber(const std::string& text) {
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;
-  int value = 0;
-  const auto [end, error] = std::from_chars(first, last, value);
-  return first != last && error == std::errc() && end == last;
-}
-
-bool IsRealNumber(const std::string& text) {
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;
-  double value = 0;
-  const auto [end, error] = std::from_chars(first, last, value);
-  return first != last && error == std::errc() && end == last && std::isfinite(value);
-}
-
-bool HasStyle(const QORDialog& widget, int style) { return (widget.GetStyle() & style) == style; }
-
-Outcome CheckColumn(const QORDlgMultiList& list, int position) {
-  if (position < 0 || position >= list.GetColumnCount())
-    return Failure{list.GetName() + " has no column at display position " + std::to_string(position) +
-                   " (0 to " + std::to_string(list.GetColumnCount() - 1) + ")"};
-  if (list.GetColumnVisibility(position) != QORDlgShow)
-    return Failure{"the column at display position " + std::to_string(position) + " of " + list.GetName() +
-                   " is hidden"};
-  return {};
-}
-
-Outcome CheckRow(const QORDlgMultiList& list, int row) {
-  if (row >= 0 && row < list.GetLineCount()) return {};
-  return Failure{list.GetName() + " has no row " + std::to_string(row) + " (rows 0 to " +
-                 std::to_string(list.GetLineCount() - 1) + ")"};
-}
-
-template <class T, class... Args>
-QORVar<T> MakeHostObject(Args&&... args) {
-  T* created = new T(std::forward<Args>(args)...);
-  QORVar<T> handle(created);
-  if (created) created->Release();
-  return handle;
-}
-
-// The path of a product in the product tree, from the root occurrence down to it.
-QORPathElement_var PathFromRoot(const QORIProduct_var& product) {
-  std::vector<QORBaseUnknown_var> chain;
-  for (QORIProduct_var p = product; p; p = p->GetFatherProduct()) chain.emplace_back(p.Get());
-  QORListValQORBaseUnknown_var elements;
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) elements.Append(*it);
-  return MakeHostObject<QORPathElement>(std::move(elements));
-}
-
-std::optional<QOROpenBoxInfo> OpenBoxNamed(const std::string& name) {
-  const std::vector<QOROpenBoxInfo> boxes = QORFileBoxHost::OpenBoxes();
+const UserEventEntry* FindEntry(std::string_view verb) {
   const auto it =
-      std::find_if(boxes.rbegin(), boxes.rend(), [&](const QOROpenBoxInfo& b) { return b.name == name; });
-  if (it == boxes.rend()) return std::nullopt;
-  return *it;
+      std::find_if(kTable.begin(), kTable.end(), [&](const UserEventEntry& entry) { return entry.verb == verb; });
+  return it == kTable.end() ? nullptr : &*it;
 }
 
-std::string PresetPath(const QOROpenBoxInfo& box) {
-  if (box.directory.empty() || box.fileName.empty()) return box.directory + box.fileName;
-  return box.directory + (box.directory.back() == '/' ? "" : "/") + box.fileName;
-}
-
-// The character of set that text holds, named for a refusal; empty when it holds none.
-std::string ForbiddenCharacter(const std::string& text, std::string_view set) {
-  const std::size_t at = text.find_first_of(set);
-  if (at == std::string::npos) return {};
-  switch (text[at]) {
-    case ';': return "a semicolon";
-    case '\r': return "a carriage return";
-    case '\n': return "a line feed";
-    default: return "a NUL character";
+bool FitsCount(const UserEventEntry& entry, std::size_t count) {
+  std::size_t least = 0;
+  std::size_t most = 0;
+  for (const EventWord& word : entry.words) {
+    least += word.count == WordCount::One ? 1 : 0;
+    most += word.count == WordCount::Any ? kMaxWords : 1;
   }
+  return count >= least && count <= most;
 }
 
-// Every text typed ends up in a one-line record of the profile or the report: a line break would
-// split it and a NUL cut it. Cells are also split at ";" when the profile is read back.
-constexpr std::string_view kLineBreaksAndNul("\r\n\0", 3);
-constexpr std::string_view kCellSeparators(";\r\n\0", 4);
+std::vector<std::string_view> Choices(std::string_view name) {
+  std::vector<std::string_view> choices;
+  for (std::size_t bar; (bar = name.find('|')) != std::string_view::npos; name.remove_prefix(bar + 1))
+    choices.push_back(name.substr(0, bar));
+  choices.push_back(name);
+  return choices;
+}
 
-Outcome Accepted() {
-  QORCommandHost::EndOfUserEvent();
-  // The files a command read and wrote stay locked against other runs until it ends.
-  if (!QORCommandHost::RunningCommand()) QORFReleaseLocks();
+// "expected off, replay or capture, not "loud"".
+Outcome CheckChoice(std::string_view name, const std::string& word) {
+  const std::vector<std::string_view> choices = Choices(name);
+  if (std::find(choices.begin(), choices.end(), word) != choices.end()) return {};
+  std::string listed;
+  for (std::size_t i = 0; i < choices.size(); ++i)
+    listed += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + std::string(choices[i]);
+  return Failure{"expected " + listed + ", not " + QuoteWord(word)};
+}
+
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
+
+Outcome CheckWord(const EventWord& spec, const std::string& word) {
+  if (word.size() > kMaxWordLength) return Failure{"a word is longer than " + std::to_string(kMaxWordLength) + " bytes"};
+  // A capture writes each event as one line.
+  if (std::any_of(word.begin(), word.end(), IsControl)) return Failure{"a word holds a control character"};
+  if (spec.kind == WordKind::Choice) return CheckChoice(spec.name, word);
+  if (spec.kind == WordKind::WholeNumber && !WholeNumber(word))
+    return Failure{std::string(spec.name) + " must be a whole number, not " + QuoteWord(word)};
   return {};
 }
 
 }  // namespace
 
-Outcome UserEvents::Start(const std::string& className) {
-  if (!session_.HasMold()) return Failure{"no mold is loaded"};
-  if (Outcome started = QORCommandHost::StartCommand(className); !started) return started;
-  session_.NoteCommandStarted();
-  return Accepted();
-}
+const std::vector<UserEventEntry>& UserEventTable() { return kTable; }
 
-Outcome UserEvents::Select(const std::string& instancePath) {
-  if (!HostSession::RunningCommand()) return Failure{"no command is running"};
-  const QORMoldDocument* document = session_.Document();
-  if (!document) return Failure{"no mold is loaded"};
-  const QORIProduct_var product = document->FindByPath(instancePath);
-  if (!product)
-    return Failure{"no product at " + instancePath + " in the product tree (its root is " +
-                   QORMoldDocument::InstancePath(document->Root()) + ")"};
-  QORCommandHost::Select(PathFromRoot(product));
-  return Accepted();
-}
-
-Outcome UserEvents::Push(const std::string& id) {
-  Expected<QORDlgPushButton*> button = FindUsable<QORDlgPushButton>(id, "push button");
-  if (!button) return Failure{button.Why()};
-  button.Value()->Dispatch(button.Value()->GetPushBActivateNotification());
-  return Accepted();
-}
-
-Outcome UserEvents::Hold(const std::string& id) {
-  Expected<QORDlgPushButton*> button = FindUsable<QORDlgPushButton>(id, "push button");
-  if (!button) return Failure{button.Why()};
-  if (!HasStyle(*button.Value(), QORDlgPushBRepetitive))
-    return Failure{id + " does not repeat while held down"};
-  button.Value()->Dispatch(button.Value()->GetPushBRepetitiveNotification());
-  return Accepted();
-}
-
-Outcome UserEvents::Check(const std::string& id, bool on) {
-  Expected<QORDialog*> found = FindWidget(id);
-  if (!found) return Failure{found.Why()};
-  if (auto* radio = dynamic_cast<QORDlgRadioButton*>(found.Value())) {
-    if (std::string why = WhyNotUsable(*radio); !why.empty()) return Failure{why};
-    if (!on)
-      return Failure{"a click cannot uncheck the radio button " + id + ": check another one of its frame"};
-    QORDlgRadioButton::ClickExclusive(radio);
-    return Accepted();
+std::string Usage(const UserEventEntry& entry) {
+  std::string usage(entry.verb);
+  for (const EventWord& word : entry.words) {
+    const std::string name(word.name);
+    usage += " " + (word.count == WordCount::One        ? name
+                    : word.count == WordCount::Optional ? "[" + name + "]"
+                                                        : "[" + name + "...]");
   }
-  Expected<QORDlgCheckButton*> box = FindUsable<QORDlgCheckButton>(id, "check button");
-  if (!box) return Failure{box.Why()};
-  const int state = on ? QORDlgChecked : QORDlgUnchecked;
-  // A user clicks only to change the state; asking for the state it has is no click at all.
-  if (box.Value()->GetState() != state) {
-    box.Value()->SetState(state);
-    box.Value()->Dispatch(box.Value()->GetChkBModifyNotification());
+  return usage;
+}
+
+Expected<const UserEventEntry*> CheckEvent(const EventWords& words, Sender sender) {
+  if (words.empty()) return Failure{"the event has no verb"};
+  const UserEventEntry* entry = FindEntry(words.front());
+  if (!entry) return Failure{"unknown verb " + QuoteWord(words.front().substr(0, 64))};
+  if (sender == Sender::Page && !entry->fromPage)
+    return Failure{"the page cannot send " + QuoteWord(entry->verb) + ": journals only"};
+  const std::size_t count = words.size() - 1;
+  if (!FitsCount(*entry, count)) return Failure{"wrong number of words; usage: " + Usage(*entry)};
+  // Words fill the table's words in order; optional words come last, and so does a repeated one.
+  for (std::size_t i = 0; i < count; ++i) {
+    const EventWord& spec = entry->words[std::min(i, entry->words.size() - 1)];
+    if (Outcome word = CheckWord(spec, words[i + 1]); !word) return Failure{word.Why()};
   }
-  return Accepted();
+  return entry;
 }
 
-Outcome UserEvents::Type(const std::string& id, const std::string& text) {
-  Expected<QORDlgEditor*> found = FindUsable<QORDlgEditor>(id, "editor");
-  if (!found) return Failure{found.Why()};
-  QORDlgEditor& editor = *found.Value();
-  if (HasStyle(editor, QORDlgEdtReadOnly)) return Failure{id + " only shows text; it takes no typing"};
-  if (std::string what = ForbiddenCharacter(text, kLineBreaksAndNul); !what.empty())
-    return Failure{id + " takes one line of text, without " + what};
-  if (HasStyle(editor, QORDlgEdtInteger) && !IsWholeNumber(text))
-    return Failure{id + " takes a whole number, not \"" + text + "\""};
-  if (HasStyle(editor, QORDlgEdtFloat) && !IsRealNumber(text))
-    return Failure{id + " takes a number, not \"" + text + "\""};
-  editor.SetLine(text);
-  editor.Dispatch(editor.GetEditModifyNotification());
-  return Accepted();
+void UserEvents::ServeJournal(JournalPresenter& answers, std::ostream& shown, std::string defaultMold) {
+  context_.answers = &answers;
+  context_.shown = &shown;
+  context_.defaultMold = std::move(defaultMold);
 }
 
-Outcome UserEvents::Column(const std::string& id, int position) {
-  Expected<QORDlgMultiList*> found = FindUsable<QORDlgMultiList>(id, "multi-list");
-  if (!found) return Failure{found.Why()};
-  QORDlgMultiList& list = *found.Value();
-  if (Outcome column = CheckColumn(list, position); !column) return column;
-  list.SetSelectedColumn(position);
-  list.Dispatch(list.GetListColumnActivateNotification());
-  return Accepted();
-}
-
-Outcome UserEvents::Rows(const std::string& id, const std::vector<int>& rows) {
-  Expected<QORDlgMultiList*> found = FindUsable<QORDlgMultiList>(id, "multi-list");
-  if (!found) return Failure{found.Why()};
-  QORDlgMultiList& list = *found.Value();
-  for (int row : rows)
-    if (Outcome valid = CheckRow(list, row); !valid) return valid;
-  if (rows.empty())
-    list.ClearSelect();
-  else
-    list.SetSelect(rows);
-  list.Dispatch(list.GetListSelectNotification());
-  return Accepted();
-}
-
-Outcome UserEvents::Cell(const std::string& id, int row, int position, const std::string& text) {
-  Expected<QORDlgMultiList*> found = FindUsable<QORDlgMultiList>(id, "multi-list");
-  if (!found) return Failure{found.Why()};
-  QORDlgMultiList& list = *found.Value();
-  if (Outcome valid = CheckRow(list, row); !valid) return valid;
-  if (Outcome column = CheckColumn(list, position); !column) return column;
-  if (!list.IsCellEditable(position, row))
-    return Failure{"the cell at row " + std::to_string(row) + ", display position " +
-                   std::to_string(position) + " of " + id + " is not editable"};
-  if (std::string what = ForbiddenCharacter(text, kCellSeparators); !what.empty())
-    return Failure{"a cell of " + id + " takes no " + what.substr(what.find(' ') + 1) +
-                   " (the profile keeps each row on one line, its cells separated by \";\")"};
-  list.SetColumnItem(position, text, row, QORDlgDataModify);
-  list.SetModifiedCell(row, position);
-  list.Dispatch(list.GetListCellModifyNotification());
-  return Accepted();
-}
-
-Outcome UserEvents::Combo(const std::string& id, const std::string& text) {
-  Expected<QORDlgCombo*> found = FindUsable<QORDlgCombo>(id, "combo");
-  if (!found) return Failure{found.Why()};
-  QORDlgCombo& combo = *found.Value();
-  for (int index = 0; index < combo.GetLineCount(); ++index) {
-    QORUnicodeString line;
-    combo.GetLine(line, index);
-    if (line.Utf8() != text) continue;
-    combo.SetSelect(index);
-    combo.Dispatch(combo.GetComboSelectNotification());
-    return Accepted();
-  }
-  return Failure{id + " has no line \"" + text + "\""};
-}
-
-Outcome UserEvents::File(const std::string& boxName, bool ok, const std::optional<std::string>& path) {
-  const std::optional<QOROpenBoxInfo> box = OpenBoxNamed(boxName);
-  if (!box) return Failure{"no open box named " + boxName};
-  const std::string chosen = ok ? path.value_or(PresetPath(*box)) : std::string();
-  if (Outcome answered = QORFileBoxHost::Answer(boxName, ok, chosen); !answered) return answered;
-  return Accepted();
-}
-
-Outcome UserEvents::Close(CloseKind kind) {
-  QORDlgDialog* dialog = HostSession::CommandDialog();
-  if (!dialog) return Failure{"no command is running"};
-  if (std::string why = WhyNotUsable(*dialog); !why.empty()) return Failure{why};
-  dialog->Dispatch(kind == CloseKind::Window ? dialog->GetWindCloseNotification()
-                                             : dialog->GetDiaCLOSENotification());
-  return Accepted();
+EventOutcome UserEvents::Perform(const EventWords& words, Sender sender) {
+  const Expected<const UserEventEntry*> entry = CheckEvent(words, sender);
+  if (!entry) return Outcome{Failure{entry.Why()}};
+  if (context_.capture) context_.capture->ForgetAnswers();
+  EventOutcome outcome = entry.Value()->handler(context_, EventWords(words.begin() + 1, words.end()));
+  if (outcome && entry.Value()->recorded && context_.capture) context_.capture->Record(words);
+  return outcome;
 }
 
 }  // namespace moldbom

@@ -1,46 +1,98 @@
-// The one entry point for user events: every driver acts on the host through it, and it refuses
-// what a user could not do (hidden or greyed-out widgets, hidden columns, locked cells, closed boxes).
+// The one table of user events: journal replay, the page, the batch report and capture all act on
+// the host through it, so a verb means the same words and the same refusals wherever it comes from.
 #pragma once
 
-#include <optional>
+#include <iosfwd>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Expected.h"
+#include "UserActions.h"
 
 namespace moldbom {
 
 class HostSession;
+class JournalCapture;
+class JournalPresenter;
 
-enum class CloseKind { Window, Dialog };
+// An event as words, its verb first.
+using EventWords = std::vector<std::string>;
+
+enum class WordKind { Text, WholeNumber, Choice };
+enum class WordCount { One, Optional, Any };
+
+// One word an event takes. A choice is named by its words: "on|off".
+struct EventWord {
+  std::string_view name;
+  WordKind kind = WordKind::Text;
+  WordCount count = WordCount::One;
+};
+
+// Who sends an event: the page may send only what a person does; journals and batch runs also
+// change settings and dump.
+enum class Sender { Page, Journal };
+
+// An event's outcome; a mold file that cannot be read is bad input rather than a refusal.
+class [[nodiscard]] EventOutcome : public Outcome {
+ public:
+  EventOutcome() = default;
+  EventOutcome(Outcome outcome) : Outcome(std::move(outcome)) {}
+  static EventOutcome BadInput(std::string why) {
+    EventOutcome outcome{Failure{std::move(why)}};
+    outcome.badInput_ = true;
+    return outcome;
+  }
+  bool IsBadInput() const { return badInput_; }
+
+ private:
+  bool badInput_ = false;
+};
+
+// What the handlers act on.
+struct EventContext {
+  HostSession& session;
+  UserActions actions;
+  // Journals only: where answer lines queue, where dumps go, the mold taken when none was named.
+  JournalPresenter* answers = nullptr;
+  std::ostream* shown = nullptr;
+  std::string defaultMold;
+  JournalCapture* capture = nullptr;
+};
+
+struct UserEventEntry {
+  std::string_view verb;
+  std::vector<EventWord> words;
+  bool fromPage;  // whether the page may send it
+  // Whether capture writes it; answers are written with the event that asked, and dumps change
+  // nothing.
+  bool recorded;
+  // Runs on words already checked against `words`, the verb left out.
+  EventOutcome (*handler)(EventContext& context, const EventWords& args);
+};
+
+const std::vector<UserEventEntry>& UserEventTable();
+
+// The entry of the event, once its words are the ones it takes and the sender may send it.
+Expected<const UserEventEntry*> CheckEvent(const EventWords& words, Sender sender);
+
+// "check ID on|off", "rows ID [ROW...]".
+std::string Usage(const UserEventEntry& entry);
 
 class UserEvents {
  public:
-  explicit UserEvents(HostSession& session) : session_(session) {}
+  explicit UserEvents(HostSession& session) : context_{session, UserActions(session), nullptr, nullptr, {}, nullptr} {}
 
-  // Each returns the reason when a user could not have done it; an accepted event ends with the
-  // host's end-of-event processing.
-  [[nodiscard]] Outcome Start(const std::string& className);
-  // Picks the product at an instance path ("MOLD/SliderUnit.1") in the product tree.
-  [[nodiscard]] Outcome Select(const std::string& instancePath);
-  [[nodiscard]] Outcome Push(const std::string& id);
-  // One repetitive notification of a button held down.
-  [[nodiscard]] Outcome Hold(const std::string& id);
-  // A check button goes to the state; a radio button only to "on", exclusively within its frame.
-  [[nodiscard]] Outcome Check(const std::string& id, bool on);
-  [[nodiscard]] Outcome Type(const std::string& id, const std::string& text);
-  [[nodiscard]] Outcome Column(const std::string& id, int position);
-  // Selects exactly these rows of a multi-list (none: clears the selection).
-  [[nodiscard]] Outcome Rows(const std::string& id, const std::vector<int>& rows);
-  [[nodiscard]] Outcome Cell(const std::string& id, int row, int position, const std::string& text);
-  [[nodiscard]] Outcome Combo(const std::string& id, const std::string& text);
-  // Answers the open box named boxName; without a path, OK takes the box's preset directory and
-  // file name.
-  [[nodiscard]] Outcome File(const std::string& boxName, bool ok, const std::optional<std::string>& path);
-  [[nodiscard]] Outcome Close(CloseKind kind);
+  // Lets journals answer confirmations, dump and name a default mold.
+  void ServeJournal(JournalPresenter& answers, std::ostream& shown, std::string defaultMold);
+  // Every accepted event from now on is written there, after the answers it was given.
+  void RecordTo(JournalCapture& capture) { context_.capture = &capture; }
+
+  EventOutcome Perform(const EventWords& words, Sender sender = Sender::Journal);
 
  private:
-  HostSession& session_;
+  EventContext context_;
 };
 
 }  // namespace moldbom

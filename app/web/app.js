@@ -233,7 +233,7 @@ function drawDialog(dialog) {
 }
 
 function buildWidget(widget) {
-  const builders = { dialog: buildDialog, frame: buildFrame, label: buildLabel, editor: buildEditor, push: buildPush, check: buildToggle, radio: buildToggle, combo: buildCombo, list: buildList };
+  const builders = { dialog: buildDialog, frame: buildFrame, label: buildLabel, editor: buildEditor, 'push-button': buildPush, 'check-button': buildToggle, 'radio-button': buildToggle, combo: buildCombo, 'multi-list': buildList };
   const built = (builders[widget.kind] || buildLabel)(widget);
   built.classList.add('widget');
   built.id = `w-${widget.id}`;
@@ -368,13 +368,13 @@ function holdToRepeat(button, id) {
 }
 
 function buildToggle(widget) {
-  const input = element('input', { type: widget.kind === 'radio' ? 'radio' : 'checkbox' });
+  const input = element('input', { type: widget.kind === 'radio-button' ? 'radio' : 'checkbox' });
   const label = element('label', { class: 'toggle' }, [input, element('span', { text: widget.title })]);
   input.addEventListener('click', (event) => {
     // The state is the host's: it comes back in the next snapshot.
     event.preventDefault();
     const model = page.widgets.get(widget.id).json;
-    if (widget.kind === 'radio') { if (!model.checked) sendEvent('check', widget.id, 'on'); }
+    if (widget.kind === 'radio-button') { if (!model.checked) sendEvent('check', widget.id, 'on'); }
     else sendEvent('check', widget.id, model.checked ? 'off' : 'on');
   });
   return label;
@@ -408,16 +408,16 @@ function updateWidget(widget, ancestorsShown, ancestorsEnabled) {
   node.classList.toggle('disabled', !usable);
   switch (widget.kind) {
     case 'editor': updateEditor(node, widget, usable); break;
-    case 'push': node.disabled = !usable; break;
-    case 'check':
-    case 'radio': {
+    case 'push-button': node.disabled = !usable; break;
+    case 'check-button':
+    case 'radio-button': {
       const input = node.querySelector('input');
       input.checked = widget.checked;
       input.disabled = !usable;
       break;
     }
     case 'combo': updateCombo(node, widget, usable); break;
-    case 'list': updateList(widget, usable); break;
+    case 'multi-list': updateList(widget, usable); break;
     case 'label': node.textContent = widget.title; break;
     default: break;
   }

@@ -48,17 +48,17 @@ class FileFaultTest : public SessionTest {
   void Run(const std::string& start, const std::function<void()>& beforeWriting, bool saveCsv) {
     presenter.QueueAnswer(true);
     StartBom();
-    Accept(events.Type("ReportName", Path("p.bom")));
-    Accept(events.Type("StartNumber", start));
-    Accept(events.Select("TM-2417"));
+    Accept(events.Perform({"type", "ReportName", Path("p.bom")}));
+    Accept(events.Perform({"type", "StartNumber", start}));
+    Accept(events.Perform({"select", "TM-2417"}));
     if (saveCsv) {
-      Accept(events.Push("PushAnalyze"));
+      Accept(events.Perform({"push", "PushAnalyze"}));
       beforeWriting();
-      Accept(events.File("SaveBom", true, Path("r.csv")));
+      Accept(events.Perform({"file", "SaveBom", "ok", Path("r.csv")}));
       QORFSetFaultHook({});
     }
     if (!saveCsv) beforeWriting();
-    Accept(events.Close(CloseKind::Window));
+    Accept(events.Perform({"close", "window"}));
     QORFSetFaultHook({});
   }
 

@@ -67,6 +67,13 @@ TEST(JournalSkippedLines, BlankAndCommentLinesCarryNoEvent) {
   EXPECT_FALSE(IsSkippedJournalLine("dump # not a comment after a verb"));
 }
 
+TEST(JournalNumbers, TakeOneSignAndNothingBeyondAnInt) {
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"3", 3},           {"+2", 2},        {"-1", -1},     {"+-1", std::nullopt}, {"+", std::nullopt},
+      {"", std::nullopt}, {"1.5", std::nullopt}, {"2 ", std::nullopt}, {"99999999999", std::nullopt}};
+  for (const auto& [word, number] : cases) EXPECT_EQ(WholeNumber(word), number) << QuoteWord(word);
+}
+
 TEST(JournalQuoting, QuotedWordsReadBackUnchanged) {
   const std::vector<std::string> words = {"",      "plain", "two words", R"(q"uote)", R"(back\slash)",
                                           "#hash", "ü é"};

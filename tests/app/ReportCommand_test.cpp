@@ -2,6 +2,8 @@
 // options the dialog refuses.
 #include "ReportCommand.h"
 
+#include "ReplayCommand.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -122,6 +124,38 @@ TEST_F(ReportTest, SecondRunKeepsTheNumbersOfTheProfile) {
   std::sort(firstLines.begin(), firstLines.end());
   std::sort(secondLines.begin(), secondLines.end());
   EXPECT_EQ(firstLines, secondLines);
+}
+
+// The report without its first line, which holds the date of the run.
+std::string ReportBody(const fs::path& csv) {
+  const std::string text = ReadFile(csv);
+  return text.substr(std::min(text.find('\n') + 1, text.size()));
+}
+
+TEST_F(ReportTest, CapturesJournalsThatReplayToTheSameFiles) {
+  ReportOptions options;
+  options.profilePath = (dir / "mold.bom").string();
+  options.csvPath = (dir / "bom.csv").string();
+  options.letters = true;
+  options.sort = true;
+  options.yes = true;
+  options.capturePath = (dir / "report.journal").string();
+  ASSERT_EQ(Run(options), 0) << err.str();
+  const std::string report = ReportBody(dir / "bom.csv");
+  const std::string profile = ReadFile(dir / "mold.bom");
+
+  // Each journal writes the files anew, the second one captured while replaying the first.
+  const std::pair<const char*, std::optional<std::string>> replays[] = {
+      {"report.journal", (dir / "replay.journal").string()}, {"replay.journal", std::nullopt}};
+  for (const auto& [journal, capture] : replays) {
+    fs::remove(dir / "bom.csv");
+    fs::remove(dir / "mold.bom");
+    out.str("");
+    ASSERT_EQ(RunReplay(ReplayOptions{(dir / journal).string(), std::nullopt, capture}, CommandStreams{out, err}), 0)
+        << journal << ": " << err.str();
+    EXPECT_EQ(ReportBody(dir / "bom.csv"), report) << journal;
+    EXPECT_EQ(ReadFile(dir / "mold.bom"), profile) << journal;
+  }
 }
 
 struct RefusedCase {

@@ -22,13 +22,13 @@ class SessionTest : public ::testing::Test {
   }
 
   void StartBom() {
-    Outcome started = events.Start("QORMldBOMCom");
+    Outcome started = events.Perform({"start", "QORMldBOMCom"});
     ASSERT_TRUE(started) << started.Why();
   }
 
   void StartAndAnalyse() {
     StartBom();
-    Outcome selected = events.Select("TM-2417");
+    Outcome selected = events.Perform({"select", "TM-2417"});
     ASSERT_TRUE(selected) << selected.Why();
   }
 

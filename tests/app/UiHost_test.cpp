@@ -103,8 +103,8 @@ TEST_F(CaptureTest, WritesTheSettingsThenAcceptedEventsWithTheirAnswers) {
   EXPECT_FALSE(host->Perform(UiEvent{"push", {"PushAnalyze"}})) << "refused: the bottom frame waits for an analysis";
   EXPECT_TRUE(host->Perform(UiEvent{"select", {"TM-2417"}}));
   host->Stop();
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"mold " + kSampleMoldPath, "recorder capture", "doc-chooser on",
-                                               "env TlgBOM_RPL_CSV_DIR ./reports", "start QORMldBOMCom", "answer no",
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"doc-chooser on", "env TlgBOM_RPL_CSV_DIR ./reports", "recorder capture",
+                                               "mold " + kSampleMoldPath, "start QORMldBOMCom", "answer no",
                                                "type ReportName ./p", "select TM-2417"}));
 }
 

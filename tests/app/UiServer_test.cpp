@@ -122,6 +122,8 @@ TEST_F(UiServerTest, FileChoosersCannotLeaveTheWorkspace) {
     const Json answer = Event({{"verb", "file"}, {"args", {"SaveBom", "ok", name}}});
     EXPECT_EQ(answer["ok"], false) << name;
   }
+  const Json presetAnswer = Event({{"verb", "file"}, {"args", {"SaveBom", "ok"}}});
+  EXPECT_EQ(presetAnswer.value("ok", Json()), false) << presetAnswer.dump();
   EXPECT_TRUE(std::filesystem::is_empty(folder.Path() / "outside"));
   EXPECT_EQ(State()["boxes"].size(), 1u) << "the box is still waiting for a name";
   for (const std::string& listing : std::vector<std::string>{"/api/files?folder=..", "/api/files?folder=/etc", "/api/files?folder=door"}) {

@@ -1,30 +1,25 @@
-// The user-event entry point: what it refuses on a running BOM command, and a check that is no click.
+// The table of user events: what it refuses on a running BOM command, and a check that is no click.
 #include "UserEvents.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "Dump.h"
 #include "QORCommandEngine.h"
 #include "QORDialogToolkit.h"
 #include "SessionFixture.h"
+#include "WidgetKind.h"
 
 namespace moldbom {
 namespace {
 
-template <class Widget>
-Widget& DialogWidget(const std::string& id) {
-  QORDlgDialog* dialog = HostSession::CommandDialog();
-  if (!dialog) throw std::runtime_error("no dialog");
-  auto* widget = dynamic_cast<Widget*>(dialog->FindWidget(id));
-  if (!widget) throw std::runtime_error("no widget " + id);
-  return *widget;
+int CheckState(const std::string& id) {
+  const auto* check = As<QORDlgCheckButton>(HostSession::CommandDialog()->FindWidget(id));
+  return check ? check->GetState() : -1;
 }
 
 struct RefusalCase {
   const char* name;
-  std::function<Outcome(UserEvents&)> event;
+  EventWords event;
   const char* why;
 };
 
@@ -36,7 +31,7 @@ TEST_P(RefusedOnFreshCommand, GivesTheReasonAndChangesNothing) {
   StartBom();
   std::ostringstream before;
   DumpSession(before);
-  const Outcome outcome = GetParam().event(events);
+  const Outcome outcome = events.Perform(GetParam().event);
   ASSERT_FALSE(outcome);
   EXPECT_EQ(outcome.Why(), GetParam().why);
   std::ostringstream after;
@@ -47,62 +42,58 @@ TEST_P(RefusedOnFreshCommand, GivesTheReasonAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Events, RefusedOnFreshCommand,
     ::testing::Values(
-        RefusalCase{"ReportButtonInDisabledFrame", [](UserEvents& e) { return e.Push("PushAnalyze"); },
+        RefusalCase{"ReportButtonInDisabledFrame", {"push", "PushAnalyze"},
                     "PushAnalyze is in FrmBottom, which is disabled"},
-        RefusalCase{"UnknownWidget", [](UserEvents& e) { return e.Push("PushNowhere"); },
+        RefusalCase{"UnknownWidget", {"push", "PushNowhere"},
                     "the dialog has no widget PushNowhere"},
-        RefusalCase{"WrongKind", [](UserEvents& e) { return e.Push("ReportName"); },
-                    "ReportName is an editor, not a push button"},
-        RefusalCase{"HoldWithoutRepeat", [](UserEvents& e) { return e.Hold("PushFileOpen"); },
+        RefusalCase{"WrongKind", {"push", "ReportName"},
+                    "ReportName is an editor, not a push-button"},
+        RefusalCase{"HoldWithoutRepeat", {"hold", "PushFileOpen"},
                     "PushFileOpen does not repeat while held down"},
-        RefusalCase{"UncheckRadio", [](UserEvents& e) { return e.Check("RadioInteger", false); },
+        RefusalCase{"UncheckRadio", {"check", "RadioInteger", "off"},
                     "a click cannot uncheck the radio button RadioInteger: check another one of its frame"},
-        RefusalCase{"DisabledRadio", [](UserEvents& e) { return e.Check("RadioKeep", true); },
+        RefusalCase{"DisabledRadio", {"check", "RadioKeep", "on"},
                     "RadioKeep is disabled"},
-        RefusalCase{"ReadOnlyEditor", [](UserEvents& e) { return e.Type("ProductSelector", "x"); },
+        RefusalCase{"ReadOnlyEditor", {"type", "ProductSelector", "x"},
                     "ProductSelector only shows text; it takes no typing"},
-        RefusalCase{"FractionInIntegerEditor", [](UserEvents& e) { return e.Type("StartNumber", "1.5"); },
+        RefusalCase{"FractionInIntegerEditor", {"type", "StartNumber", "1.5"},
                     "StartNumber takes a whole number, not \"1.5\""},
-        RefusalCase{"LineBreakInText", [](UserEvents& e) { return e.Type("ReportName", "p\r\nDATA;"); },
-                    "ReportName takes one line of text, without a carriage return"},
-        RefusalCase{"NulInText", [](UserEvents& e) { return e.Type("ReportName", std::string("p\0.bom", 6)); },
-                    "ReportName takes one line of text, without a NUL character"},
-        RefusalCase{"HiddenEditor", [](UserEvents& e) { return e.Type("EditRename", "x"); },
+        RefusalCase{"LineBreakInText", {"type", "ReportName", "p\r\nDATA;"},
+                    "a word holds a control character"},
+        RefusalCase{"NulInText", {"type", "ReportName", std::string("p\0.bom", 6)},
+                    "a word holds a control character"},
+        RefusalCase{"HiddenEditor", {"type", "EditRename", "x"},
                     "EditRename is hidden"},
-        RefusalCase{"HiddenColumn", [](UserEvents& e) { return e.Column("ListBOM", 11); },
+        RefusalCase{"HiddenColumn", {"column", "ListBOM", "11"},
                     "the column at display position 11 of ListBOM is hidden"},
-        RefusalCase{"ColumnOutOfRange", [](UserEvents& e) { return e.Column("ListBOM", 61); },
+        RefusalCase{"ColumnOutOfRange", {"column", "ListBOM", "61"},
                     "ListBOM has no column at display position 61 (0 to 60)"},
         RefusalCase{"RowOutOfRange",
-                    [](UserEvents& e) {
-                      return e.Rows("ListBOM", {0, 1});
-                    },
+                    {"rows", "ListBOM", "0", "1"},
                     "ListBOM has no row 1 (rows 0 to 0)"},
-        RefusalCase{"LockedMarkerRow", [](UserEvents& e) { return e.Cell("ListBOM", 0, 9, "5"); },
+        RefusalCase{"LockedMarkerRow", {"cell", "ListBOM", "0", "9", "5"},
                     "the cell at row 0, display position 9 of ListBOM is not editable"},
-        RefusalCase{"HiddenCombo", [](UserEvents& e) { return e.Combo("ComboDisplay", "Number"); },
-                    "ComboDisplay is hidden"},
-        RefusalCase{"BoxNotOpen", [](UserEvents& e) { return e.File("SaveBom", true, "x.csv"); },
+        RefusalCase{"BoxNotOpen", {"file", "SaveBom", "ok", "x.csv"},
                     "no open box named SaveBom"},
-        RefusalCase{"UnknownProduct", [](UserEvents& e) { return e.Select("TM-2417/NoSuchPin"); },
+        RefusalCase{"UnknownProduct", {"select", "TM-2417/NoSuchPin"},
                     "no product at TM-2417/NoSuchPin in the product tree (its root is TM-2417)"},
-        RefusalCase{"SecondCommand", [](UserEvents& e) { return e.Start("QORMldBOMCom"); },
+        RefusalCase{"SecondCommand", {"start", "QORMldBOMCom"},
                     "a command is already running"}),
     [](const ::testing::TestParamInfo<RefusalCase>& test) { return std::string(test.param.name); });
 
 TEST_F(SessionTest, EventsNeedARunningCommand) {
-  EXPECT_EQ(events.Push("PushFileOpen").Why(), "no command is running");
-  EXPECT_EQ(events.Close(CloseKind::Window).Why(), "no command is running");
-  EXPECT_EQ(events.Select("TM-2417").Why(), "no command is running");
+  EXPECT_EQ(events.Perform({"push", "PushFileOpen"}).Why(), "no command is running");
+  EXPECT_EQ(events.Perform({"close"}).Why(), "no command is running");
+  EXPECT_EQ(events.Perform({"select", "TM-2417"}).Why(), "no command is running");
 }
 
 TEST_F(SessionTest, CheckingABoxAlreadyInThatStateIsNoClick) {
   StartBom();
-  ASSERT_TRUE(events.Check("CheckSort", true));
-  ASSERT_TRUE(events.Check("CheckSort", true));
-  EXPECT_EQ(DialogWidget<QORDlgCheckButton>("CheckSort").GetState(), QORDlgChecked);
-  ASSERT_TRUE(events.Check("CheckSort", false));
-  EXPECT_EQ(DialogWidget<QORDlgCheckButton>("CheckSort").GetState(), QORDlgUnchecked);
+  ASSERT_TRUE(events.Perform({"check", "CheckSort", "on"}));
+  ASSERT_TRUE(events.Perform({"check", "CheckSort", "on"}));
+  EXPECT_EQ(CheckState("CheckSort"), QORDlgChecked);
+  ASSERT_TRUE(events.Perform({"check", "CheckSort", "off"}));
+  EXPECT_EQ(CheckState("CheckSort"), QORDlgUnchecked);
 }
 
 }  // namespace

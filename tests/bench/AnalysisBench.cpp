@@ -61,14 +61,14 @@ void BM_AnalyseMold(benchmark::State& state) {
   moldbom::UserEvents events(session);
   for (auto _ : state) {
     state.PauseTiming();
-    if (!events.Start("QORMldBOMCom")) {
+    if (!events.Perform({"start", "QORMldBOMCom"})) {
       state.SkipWithError("the command does not start");
       return;
     }
     state.ResumeTiming();
-    if (!events.Select("SYN-MOLD")) state.SkipWithError("the root cannot be selected");
+    if (!events.Perform({"select", "SYN-MOLD"})) state.SkipWithError("the root cannot be selected");
     state.PauseTiming();
-    (void)events.Close(moldbom::CloseKind::Window);
+    (void)events.Perform({"close", "window"});
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * instances);

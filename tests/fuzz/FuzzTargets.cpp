@@ -70,13 +70,13 @@ void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t si
 
 // The events of one command run; a refused event only ends the run early.
 void RunCommand(UserEvents& events, const std::string& field, const std::string& name) {
-  if (!events.Start("QORMldBOMCom") || !events.Type(field, name)) return;
-  if (field == "RefProfName" && !events.Type("ReportName", "./seeded")) return;
+  if (!events.Perform({"start", "QORMldBOMCom"}) || !events.Perform({"type", field, name})) return;
+  if (field == "RefProfName" && !events.Perform({"type", "ReportName", "./seeded"})) return;
   // Keep mode is what reads the profile's records during the analysis; a profile that left it
   // unavailable has the choice refused, and the run goes on without it.
-  (void)events.Check("RadioKeep", true);
-  if (!events.Select(kSampleRoot)) return;
-  (void)events.Close(CloseKind::Dialog);
+  (void)events.Perform({"check", "RadioKeep", "on"});
+  if (!events.Perform({"select", kSampleRoot})) return;
+  (void)events.Perform({"close", "dialog"});
 }
 
 // The journals' molds and profiles, fresh for every input, so that what one input wrote cannot

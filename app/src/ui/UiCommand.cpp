@@ -35,7 +35,7 @@ sigset_t ShutdownSignals() {
 Command AddUiCommand(CLI::App& app) {
   auto options = std::make_shared<UiOptions>();
   CLI::App* ui = app.add_subcommand("ui", "Run the BOM command in the browser, served on 127.0.0.1");
-  ui->add_option("--mold", options->moldPath, "Mold assembly file (default: the bundled sample mold)")->type_name("FILE");
+  AddMoldOption(*ui, options->moldPath);
   ui->add_option("--workspace", options->workspace, "Folder the file choosers browse (default: the current folder)")
       ->type_name("DIR");
   ui->add_option("--port", options->port, "Port on 127.0.0.1 (default: a free one)")->type_name("N")->check(CLI::Range(0, 65535));

@@ -1,31 +1,31 @@
-// A user event as the page posts it: a journal verb and its words, checked before it reaches the
-// host, then handed to the one user-event entry point.
+// A user event as the page posts it: JSON turned into the words of the table of user events,
+// checked there as a journal line is.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "Expected.h"
+#include "UserEvents.h"
 
 namespace moldbom {
-
-class UserEvents;
 
 struct UiEvent {
   std::string verb;
   std::vector<std::string> args;
 
+  EventWords Words() const;
   // The event as one journal line, which `moldbom replay` reads back as the same event.
   std::string JournalLine() const;
   bool IsFileAnswerWithPath() const { return verb == "file" && args.size() == 3; }
+  bool IsFileAnswerWithoutPath() const { return verb == "file" && args.size() == 2 && args[1] == "ok"; }
 };
 
-// Parses {"verb": "push", "args": ["PushAnalyze"]}. Refuses what is not a well-formed user event:
-// unknown verbs, the wrong number of words, numbers that are not whole, control characters.
-// Integers may come as JSON numbers or as text.
+// Parses {"verb": "push", "args": ["PushAnalyze"]}. Refuses what is not a user event the page may
+// send, with the words a journal line takes. Integers may come as JSON numbers or as text.
 [[nodiscard]] Expected<UiEvent> ParseUiEvent(const std::string& body);
 
-// Runs a parsed event through the entry point: the same refusals as a replayed journal.
+// Runs a parsed event through the table: the same refusals as a replayed journal.
 [[nodiscard]] Outcome DispatchUiEvent(UserEvents& events, const UiEvent& event);
 
 }  // namespace moldbom

@@ -45,6 +45,7 @@ void UiHost::Run(std::promise<Outcome>& started) {
   // The session cancels a running command and releases the host's objects on this thread.
   events_.reset();
   session_.reset();
+  capture_.reset();
 }
 
 Outcome UiHost::Initialise() {
@@ -54,16 +55,15 @@ Outcome UiHost::Initialise() {
     return Failure{"cannot keep the files inside " + *confinementFolder_};
   if (Outcome module = HostSession::LoadModule(); !module) return module;
   session_ = std::make_unique<HostSession>();
-  if (Outcome mold = session_->LoadMold(options_.moldPath); !mold) return mold;
-  if (options_.capturePath) {
-    session_->SetRecorderMode(QORRecord::Mode::Capture);
-    const CaptureSettings settings{options_.moldPath, /*recorderCapture=*/true, /*docChooser=*/true,
-                                   JournalCapture::PresetEnvironment()};
-    Expected<JournalCapture> capture = JournalCapture::Open(*options_.capturePath, settings);
-    if (!capture) return Failure{capture.Why()};
-    capture_.emplace(std::move(capture).Value());
-  }
   events_ = std::make_unique<UserEvents>(*session_);
+  if (options_.capturePath) {
+    Expected<std::unique_ptr<JournalCapture>> capture = JournalCapture::Open(*options_.capturePath, "moldbom ui");
+    if (!capture) return Failure{capture.Why()};
+    capture_ = std::move(capture).Value();
+    events_->RecordTo(*capture_);
+    if (Outcome recorder = events_->Perform({"recorder", "capture"}); !recorder) return recorder;
+  }
+  if (Outcome mold = events_->Perform({"mold", options_.moldPath}); !mold) return mold;
   hub_.SetTree(BuildTreeJson(*session_->Document()));
   loadWarning_ = DuplicateNamesWarning(*session_->Document());
   if (Outcome started = Execute(UiEvent{"start", {options_.commandClass}}); !started)
@@ -85,8 +85,6 @@ Outcome UiHost::Execute(const UiEvent& event) {
   Outcome outcome = DispatchUiEvent(*events_, event);
   if (outcome && event.verb == "select")
     if (std::optional<std::string> repeated = RepeatedNumbersOfCommand()) presenter_.AddStatusNotice(*repeated);
-  const std::vector<bool> answers = presenter_.TakeConfirmationAnswers();
-  if (outcome && capture_) capture_->Record(answers, event.JournalLine());
   Publish();
   hub_.SetBusy(false);
   return outcome;

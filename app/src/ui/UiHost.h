@@ -89,7 +89,7 @@ class UiHost {
   // Host thread only.
   std::unique_ptr<HostSession> session_;
   std::unique_ptr<UserEvents> events_;
-  std::optional<JournalCapture> capture_;
+  std::unique_ptr<JournalCapture> capture_;
   std::optional<Notice> notice_;
   std::optional<std::string> loadWarning_;
 };

@@ -27,11 +27,7 @@ bool UiPresenter::Ask(ModalBox::Kind kind, const QORMessageBox& box) {
 
 void UiPresenter::ShowWarning(const QORMessageBox& box) { Ask(ModalBox::Kind::Warning, box); }
 
-bool UiPresenter::AskConfirmation(const QORMessageBox& box) {
-  const bool yes = Ask(ModalBox::Kind::Confirmation, box);
-  confirmationAnswers_.push_back(yes);
-  return yes;
-}
+bool UiPresenter::AskConfirmation(const QORMessageBox& box) { return Ask(ModalBox::Kind::Confirmation, box); }
 
 void UiPresenter::ReportCheckFailure(const std::string& expression, const std::string& file, int line) {
   checkFailures_.push_back(file + ":" + std::to_string(line) + ": " + expression);
@@ -74,7 +70,5 @@ bool UiPresenter::HasOpenBox() const {
   std::lock_guard lock(mutex_);
   return open_.has_value();
 }
-
-std::vector<bool> UiPresenter::TakeConfirmationAnswers() { return std::exchange(confirmationAnswers_, {}); }
 
 }  // namespace moldbom

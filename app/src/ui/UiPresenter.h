@@ -40,8 +40,6 @@ class UiPresenter : public QORPresenter {
   std::optional<ModalBox> OpenBox() const;
   bool HasOpenBox() const;
 
-  // Host thread: the answers given to confirmations since the last call, in order.
-  std::vector<bool> TakeConfirmationAnswers();
   // Host thread: the broken assumptions reported so far, as lines.
   const std::vector<std::string>& CheckFailures() const { return checkFailures_; }
   // Host thread: file problems and the application's notices so far, for the status line.
@@ -58,7 +56,6 @@ class UiPresenter : public QORPresenter {
   std::optional<bool> answer_;
   bool released_ = false;
   long lastId_ = 0;
-  std::vector<bool> confirmationAnswers_;
   std::vector<std::string> checkFailures_;
   std::vector<std::string> statusNotices_;
 };

@@ -268,6 +268,9 @@ void UiServer::PostEvent(const httplib::Request& request, httplib::Response& res
   if (!parsed) return SendError(response, 400, parsed.Why());
   UiEvent event = std::move(parsed).Value();
   // A chosen file is named inside the workspace; the module gets the name the workspace gives it.
+  // The box's preset may lie outside it, so the page cannot take that.
+  if (event.IsFileAnswerWithoutPath())
+    return SendJson(response, 200, {{"ok", false}, {"why", "name the file to choose in the workspace"}});
   if (event.IsFileAnswerWithPath()) {
     const Expected<WorkspacePath> chosen = workspace_.ResolveFile(event.args[2]);
     if (!chosen) return SendJson(response, 200, {{"ok", false}, {"why", chosen.Why()}});

@@ -10,30 +10,16 @@
 #include "QORFileBoxes.h"
 #include "QORMoldComponents.h"
 #include "QORProductStructure.h"
+#include "WidgetKind.h"
 
 namespace moldbom {
 namespace {
 
 using Json = nlohmann::json;
 
-bool HasStyle(const QORDialog& widget, int style) { return (widget.GetStyle() & style) == style; }
-
 // Host strings are UTF-8; a stray byte is replaced when the JSON is written, so that one bad name
 // cannot stop the page from updating.
 std::string Utf8(const QORUnicodeString& text) { return text.Utf8(); }
-
-std::string KindOf(const QORDialog& widget) {
-  if (dynamic_cast<const QORDlgDialog*>(&widget)) return "dialog";
-  if (dynamic_cast<const QORDlgFrame*>(&widget)) return "frame";
-  if (dynamic_cast<const QORDlgLabel*>(&widget)) return "label";
-  if (dynamic_cast<const QORDlgEditor*>(&widget)) return "editor";
-  if (dynamic_cast<const QORDlgPushButton*>(&widget)) return "push";
-  if (dynamic_cast<const QORDlgCheckButton*>(&widget)) return "check";
-  if (dynamic_cast<const QORDlgRadioButton*>(&widget)) return "radio";
-  if (dynamic_cast<const QORDlgCombo*>(&widget)) return "combo";
-  if (dynamic_cast<const QORDlgMultiList*>(&widget)) return "list";
-  return "widget";
-}
 
 Json Ids(const std::vector<QORDialog*>& widgets) {
   Json ids = Json::array();
@@ -43,7 +29,7 @@ Json Ids(const std::vector<QORDialog*>& widgets) {
 
 Json FrameLayout(const QORDialog& widget) {
   Json layout = Json::object();
-  if (const auto* frame = dynamic_cast<const QORDlgFrame*>(&widget)) {
+  if (const auto* frame = As<QORDlgFrame>(&widget)) {
     layout["allSides"] = Ids(frame->GetAttachedToAllSides());
     Json tabs = Json::array();
     for (const QORDlgFrame::Attachment& a : frame->GetAttachments())
@@ -51,7 +37,7 @@ Json FrameLayout(const QORDialog& widget) {
     layout["tabs"] = tabs;
     layout["orientation"] = frame->GetDefaultOrientation();
   }
-  if (const auto* dialog = dynamic_cast<const QORDlgDialog*>(&widget)) {
+  if (const auto* dialog = As<QORDlgDialog>(&widget)) {
     layout["allSides"] = Ids(dialog->GetAttachedToAllSides());
     layout["tabs"] = Json::array();
     layout["orientation"] = dialog->GetDefaultOrientation();
@@ -90,39 +76,58 @@ Json ListJson(const QORDlgMultiList& list) {
           {"visibleColumns", list.GetVisibleColumnCount()}};
 }
 
+Json ComboLines(const QORDlgCombo& combo) {
+  Json lines = Json::array();
+  for (int index = 0; index < combo.GetLineCount(); ++index) {
+    QORUnicodeString line;
+    combo.GetLine(line, index);
+    lines.push_back(Utf8(line));
+  }
+  return lines;
+}
+
 void AddKindState(const QORDialog& widget, Json& json) {
-  if (const auto* editor = dynamic_cast<const QORDlgEditor*>(&widget)) {
-    json["text"] = Utf8(editor->GetLine());
-    json["readOnly"] = HasStyle(widget, QORDlgEdtReadOnly);
-    json["integer"] = HasStyle(widget, QORDlgEdtInteger);
-    json["real"] = HasStyle(widget, QORDlgEdtFloat);
-    json["textWidth"] = editor->GetVisibleTextWidth();
-  } else if (const auto* check = dynamic_cast<const QORDlgCheckButton*>(&widget)) {
-    json["checked"] = check->GetState() == QORDlgChecked;
-  } else if (const auto* radio = dynamic_cast<const QORDlgRadioButton*>(&widget)) {
-    json["checked"] = radio->GetState() == QORDlgChecked;
-  } else if (const auto* combo = dynamic_cast<const QORDlgCombo*>(&widget)) {
-    Json lines = Json::array();
-    for (int index = 0; index < combo->GetLineCount(); ++index) {
-      QORUnicodeString line;
-      combo->GetLine(line, index);
-      lines.push_back(Utf8(line));
+  const WidgetStyles styles = StylesOf(widget);
+  switch (KindOf(widget)) {
+    case WidgetKind::Editor: {
+      const auto& editor = *As<QORDlgEditor>(&widget);
+      json["text"] = Utf8(editor.GetLine());
+      json["readOnly"] = styles.readOnly;
+      json["integer"] = styles.integer;
+      json["real"] = styles.real;
+      json["textWidth"] = editor.GetVisibleTextWidth();
+      break;
     }
-    json["lines"] = lines;
-    json["chosen"] = combo->GetSelect();
-    json["textWidth"] = combo->GetVisibleTextWidth();
-  } else if (dynamic_cast<const QORDlgPushButton*>(&widget)) {
-    json["repetitive"] = HasStyle(widget, QORDlgPushBRepetitive);
-  } else if (const auto* list = dynamic_cast<const QORDlgMultiList*>(&widget)) {
-    json["list"] = ListJson(*list);
-  } else if (const auto* dialog = dynamic_cast<const QORDlgDialog*>(&widget)) {
-    json["okEnabled"] = dialog->GetOKSensitivity() == QORDlgEnable;
+    case WidgetKind::CheckButton:
+      json["checked"] = As<QORDlgCheckButton>(&widget)->GetState() == QORDlgChecked;
+      break;
+    case WidgetKind::RadioButton:
+      json["checked"] = As<QORDlgRadioButton>(&widget)->GetState() == QORDlgChecked;
+      break;
+    case WidgetKind::Combo: {
+      const auto& combo = *As<QORDlgCombo>(&widget);
+      json["lines"] = ComboLines(combo);
+      json["chosen"] = combo.GetSelect();
+      json["textWidth"] = combo.GetVisibleTextWidth();
+      break;
+    }
+    case WidgetKind::PushButton:
+      json["repetitive"] = styles.repetitive;
+      break;
+    case WidgetKind::MultiList:
+      json["list"] = ListJson(*As<QORDlgMultiList>(&widget));
+      break;
+    case WidgetKind::Dialog:
+      json["okEnabled"] = As<QORDlgDialog>(&widget)->GetOKSensitivity() == QORDlgEnable;
+      break;
+    default:
+      break;
   }
 }
 
 Json WidgetJson(const QORDialog& widget) {
   Json json = {{"id", widget.GetName()},
-               {"kind", KindOf(widget)},
+               {"kind", KindName(widget)},
                {"style", widget.GetStyle()},
                {"title", Utf8(widget.GetTitle())},
                {"icon", Utf8(widget.GetIconName())},
@@ -132,7 +137,8 @@ Json WidgetJson(const QORDialog& widget) {
     json["grid"] = {{"row", grid.row}, {"column", grid.column}, {"columnSpan", grid.columnSpan},
                     {"rowSpan", grid.rowSpan}, {"justification", grid.justification}};
   AddKindState(widget, json);
-  if (json["kind"] == "frame" || json["kind"] == "dialog") json["layout"] = FrameLayout(widget);
+  if (const WidgetKind kind = KindOf(widget); kind == WidgetKind::Frame || kind == WidgetKind::Dialog)
+    json["layout"] = FrameLayout(widget);
   Json children = Json::array();
   for (const QORDialog* child : widget.GetChildren())
     if (child) children.push_back(WidgetJson(*child));
