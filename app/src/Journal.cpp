@@ -33,7 +33,7 @@ struct Usage {
 constexpr std::size_t kAny = static_cast<std::size_t>(-1);
 
 constexpr Usage kUsages[] = {
-    {"mold", 1, 1, "mold FILE"},
+    {"mold", 1, 2, "mold FILE [CATALOG]"},
     {"env", 2, 2, "env NAME VALUE"},
     {"unenv", 1, 1, "unenv NAME"},
     {"recorder", 1, 1, "recorder off|replay|capture"},
@@ -142,7 +142,7 @@ Step JournalReplay::EnsureMold() {
 
 Step JournalReplay::Mold(const Args& args) {
   if (session_.WasCommandStarted()) return Refused("the mold can only be chosen before the first start");
-  if (Outcome loaded = session_.LoadMold(args[0]); !loaded) return StepError{kExitBadInput, loaded.Why()};
+  if (Outcome loaded = session_.LoadMold(args[0], args.size() > 1 ? args[1] : std::string()); !loaded) return StepError{kExitBadInput, loaded.Why()};
   return std::nullopt;
 }
 

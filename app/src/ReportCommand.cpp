@@ -165,6 +165,8 @@ Command AddReportCommand(CLI::App& app) {
   CLI::App* report = app.add_subcommand("report", "Make the BOM of a mold: table, CSV report and profile");
   report->add_option("--mold", options->moldPath, "The mold assembly file (default: the bundled sample)")
       ->type_name("FILE");
+  report->add_option("--catalog", options->catalogPath, "Parts catalogue (CSV) filling what the mold file does not say")
+      ->type_name("FILE");
   report->add_option("--profile", options->profilePath, "The profile to read and to write on close (.bom)")
       ->type_name("FILE");
   report->add_option("--reference", options->referencePath, "A reference profile that seeds the profile")
@@ -190,7 +192,7 @@ int RunReport(const ReportOptions& options, const CommandStreams& streams) {
   BatchPresenter presenter(streams.err, options.yes);
   QORPresenterScope presenting(&presenter);
   HostSession session;
-  if (Outcome mold = session.LoadMold(options.moldPath.value_or(kSampleMoldPath)); !mold) {
+  if (Outcome mold = session.LoadMold(options.moldPath.value_or(kSampleMoldPath), options.catalogPath); !mold) {
     streams.err << "moldbom report: " << mold.Why() << "\n";
     return kExitBadInput;
   }

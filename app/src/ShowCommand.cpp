@@ -121,16 +121,19 @@ Command AddShowCommand(CLI::App& app) {
   CLI::App* show = app.add_subcommand("show", "Print the product tree of a mold assembly");
   show->add_option("--mold", options->moldPath, "Mold assembly file (default: the bundled sample mold)")
       ->type_name("FILE");
+  show->add_option("--catalog", options->catalogPath, "Parts catalogue (CSV) filling what the mold file does not say")
+      ->type_name("FILE");
   return Command{show, [options](const CommandStreams& streams) { return RunShow(*options, streams); }};
 }
 
 int RunShow(const ShowOptions& options, const CommandStreams& streams) {
-  auto loaded = QORMoldDocument::LoadFile(options.moldPath);
+  auto loaded = QORMoldDocument::LoadFile(options.moldPath, options.catalogPath);
   if (!loaded.Ok()) {
     streams.err << "moldbom: " << loaded.Error().Message() << '\n';
     return kExitBadInput;
   }
   loaded.Value()->Walk([&](const QORIProduct_var& instance, int depth) { PrintInstance(streams.out, instance, depth); });
+  for (const std::string& note : loaded.Value()->Notes()) streams.out << "note: " << note << '\n';
   return kExitOk;
 }
 

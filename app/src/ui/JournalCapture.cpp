@@ -17,7 +17,8 @@ Expected<JournalCapture> JournalCapture::Open(const std::string& path, const Cap
   if (!out) return Failure{"cannot write the capture journal " + path + ": " + std::strerror(errno)};
   JournalCapture capture(std::move(out));
   capture.WriteLine("# Captured by moldbom ui; replay it with: moldbom replay " + JournalWord(path));
-  capture.WriteLine("mold " + JournalWord(settings.moldPath));
+  capture.WriteLine("mold " + JournalWord(settings.moldPath) +
+                    (settings.catalogPath.empty() ? "" : " " + JournalWord(settings.catalogPath)));
   capture.WriteLine(std::string("recorder ") + (settings.recorderCapture ? "capture" : "off"));
   capture.WriteLine(std::string("doc-chooser ") + (settings.docChooser ? "on" : "off"));
   for (const auto& [name, value] : settings.environment)

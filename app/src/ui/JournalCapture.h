@@ -17,6 +17,7 @@ struct CaptureSettings {
   bool docChooser = true;
   // The variables of the replay presets, name and value, as the session saw them at its start.
   std::vector<std::pair<std::string, std::string>> environment;
+  std::string catalogPath;  // empty: none
 };
 
 class JournalCapture {

@@ -46,11 +46,11 @@ void UiHost::Run(std::promise<Outcome>& started) {
 Outcome UiHost::Initialise() {
   if (Outcome module = HostSession::LoadModule(); !module) return module;
   session_ = std::make_unique<HostSession>();
-  if (Outcome mold = session_->LoadMold(options_.moldPath); !mold) return mold;
+  if (Outcome mold = session_->LoadMold(options_.moldPath, options_.catalogPath); !mold) return mold;
   if (options_.capturePath) {
     session_->SetRecorderMode(QORRecord::Mode::Capture);
     const CaptureSettings settings{options_.moldPath, /*recorderCapture=*/true, /*docChooser=*/true,
-                                   JournalCapture::PresetEnvironment()};
+                                   JournalCapture::PresetEnvironment(), options_.catalogPath};
     Expected<JournalCapture> capture = JournalCapture::Open(*options_.capturePath, settings);
     if (!capture) return Failure{capture.Why()};
     capture_.emplace(std::move(capture).Value());
