@@ -273,7 +273,8 @@ class Builder {
       product.partNumber = ValidName(nodes_[i].productId);
       if (product.partNumber != nodes_[i].productId)
         description_.notes.push_back("part number " + Quoted(nodes_[i].productId) + " is written " + Quoted(product.partNumber));
-      if (nodes_[i].source) product.properties = MoldProperties{std::nullopt, std::nullopt, std::nullopt, nodes_[i].source};
+      // Every CAD product has product properties; the BOM flag is settled once the catalogue has spoken.
+      product.properties = MoldProperties{std::nullopt, std::nullopt, std::nullopt, nodes_[i].source};
       if (nodes_[i].occurrences.empty()) continue;
       auto& instances = product.instances.emplace();
       std::unordered_set<std::string> siblings;
@@ -495,6 +496,11 @@ class Builder {
 };
 
 }  // namespace
+
+void SetDefaultBomFlags(MoldDescription& description) {
+  for (MoldProduct& product : description.products)
+    if (product.properties && !product.properties->bom) product.properties->bom = true;
+}
 
 std::variant<MoldDescription, StepError> ReadStepMold(std::string_view text, const std::string& fileStem) {
   auto read = ReadStep(text, IsKeptType);

@@ -14,4 +14,7 @@ namespace qorhost {
 // fileStem names the root when the file holds several root assemblies.
 std::variant<MoldDescription, StepError> ReadStepMold(std::string_view text, const std::string& fileStem);
 
+// A CAD product is in the BOM unless its file or the catalogue says otherwise.
+void SetDefaultBomFlags(MoldDescription& description);
+
 }  // namespace qorhost

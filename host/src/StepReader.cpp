@@ -137,7 +137,7 @@ class Reader {
     bool sawHeader = false;
     for (;;) {
       if (!SkipSpace()) return false;
-      if (AtEnd()) return FailCutShort("the file before \"END-ISO-10303-21;\"");
+      if (AtEnd()) return Fail(pos_, "the file ends before \"END-ISO-10303-21;\"");
       const std::size_t at = pos_;
       const std::string_view word = Word();
       if (word == "END-ISO-10303-21") return Expect(';', "after END-ISO-10303-21");
