@@ -86,7 +86,7 @@ void PrintTo(const Malformed& m, std::ostream* os) { *os << m.name; }
 class StepMalformedTest : public ::testing::TestWithParam<Malformed> {};
 
 TEST_P(StepMalformedTest, NamesLineColumnAndEntity) {
-  const QORMoldLoadResult result = QORMoldDocument::LoadText(GetParam().text, "bad.stp");
+  const auto result = QORMoldDocument::LoadText(GetParam().text, "bad.stp");
   ASSERT_FALSE(result.Ok());
   EXPECT_EQ(result.Error().Message(), GetParam().message);
 }
