@@ -17,7 +17,7 @@ DEB_PACKAGES := g++ cmake ninja-build make pkg-config nlohmann-json3-dev libcli1
                 libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev dpkg-dev
 # The fuzz targets: libFuzzer comes with clang's runtime libraries.
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
-FUZZ_TARGETS  := mold-json profile journal
+FUZZ_TARGETS  := mold-json profile journal step
 # The browser tests: Debian's Chromium, driven by playwright-core from npm (no browser download).
 BROWSER_TESTS := tests/browser
 

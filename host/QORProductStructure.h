@@ -123,9 +123,12 @@ QOR_DECLARE_HANDLE(QORIBuildPath);
 // stay valid (detached from their parents) when the document goes away before them.
 class QOR_EXPORT QORMoldDocument {
  public:
-  // Reads a mold assembly file (format "moldbom-assembly", version 1): the whole document, or the
-  // error that stopped it with its line and column (nothing is half-loaded).
-  static QORExpected<std::unique_ptr<QORMoldDocument>> LoadFile(const std::string& path);
+  // Reads a mold assembly file (format "moldbom-assembly", version 1), or an ISO 10303-21 assembly
+  // when the text starts with "ISO-10303-21;": the whole document, or the error that stopped it
+  // with its line and column (nothing is half-loaded). A parts catalogue, when named, fills what
+  // the file does not say.
+  static QORExpected<std::unique_ptr<QORMoldDocument>> LoadFile(const std::string& path,
+                                                                const std::string& catalogPath = {});
   // Reads the same format from text; fileName only names the source in errors.
   static QORExpected<std::unique_ptr<QORMoldDocument>> LoadText(const std::string& text, const std::string& fileName);
 
@@ -134,6 +137,8 @@ class QOR_EXPORT QORMoldDocument {
   QORMoldDocument& operator=(const QORMoldDocument&) = delete;
 
   const std::string& FileName() const;
+  // What loading changed or took from elsewhere, one sentence each (names made valid, …).
+  const std::vector<std::string>& Notes() const;
   // The root occurrence; its instance name is the root product's part number.
   QORIProduct_var Root() const;
   // The occurrence at an instance path such as "MOLD/SliderUnit.1/Pin.2" (instance names joined

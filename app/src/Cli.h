@@ -33,6 +33,11 @@ void AddMoldOption(CLI::App& command, Path& moldPath) {
   command.add_option("--mold", moldPath, "The mold assembly file (default: the bundled sample)")->type_name("FILE");
 }
 
+inline void AddCatalogOption(CLI::App& command, std::string& catalogPath) {
+  command.add_option("--catalog", catalogPath, "Parts catalogue (CSV) filling what the mold file does not say")
+      ->type_name("FILE");
+}
+
 int RunCli(int argc, char** argv);
 int RunCli(int argc, char** argv, const CommandStreams& streams);
 

@@ -28,8 +28,8 @@ Outcome HostSession::LoadModule() {
   return Failure{"cannot load the module " + path + ": " + loaded.Why()};
 }
 
-Outcome HostSession::LoadMold(const std::string& path) {
-  auto result = QORMoldDocument::LoadFile(path);
+Outcome HostSession::LoadMold(const std::string& path, const std::string& catalogPath) {
+  auto result = QORMoldDocument::LoadFile(path, catalogPath);
   if (!result) return result.Error();
   ReleaseMold();
   document_ = std::move(result).Value();

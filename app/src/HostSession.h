@@ -36,7 +36,8 @@ class HostSession {
 
   // Reads a mold assembly file and makes it the document the host and its editor work on. The
   // error names the file, line and column.
-  Outcome LoadMold(const std::string& path);
+  // A parts catalogue, when named, fills what the mold file does not say.
+  Outcome LoadMold(const std::string& path, const std::string& catalogPath = {});
   bool HasMold() const { return document_ != nullptr; }
   const QORMoldDocument* Document() const { return document_.get(); }
 

@@ -170,6 +170,7 @@ Command AddReportCommand(CLI::App& app) {
   auto options = std::make_shared<ReportOptions>();
   CLI::App* report = app.add_subcommand("report", "Make the BOM of a mold: table, CSV report and profile");
   AddMoldOption(*report, options->moldPath);
+  AddCatalogOption(*report, options->catalogPath);
   report->add_option("--profile", options->profilePath, "The profile to read and to write on close (.bom)")
       ->type_name("FILE");
   report->add_option("--reference", options->referencePath, "A reference profile that seeds the profile")
@@ -205,8 +206,10 @@ int RunReport(const ReportOptions& options, const CommandStreams& streams) {
   HostSession session;
   UserEvents events(session);
   if (capture.Value()) events.RecordTo(*capture.Value());
-  if (Outcome mold = events.Perform({"mold", options.moldPath.value_or(kSampleMoldPath)}); !mold) {
-    streams.err << "moldbom report: " << mold.Why() << "\n";
+  EventWords mold{"mold", options.moldPath.value_or(kSampleMoldPath)};
+  if (!options.catalogPath.empty()) mold.push_back(options.catalogPath);
+  if (Outcome loaded = events.Perform(mold); !loaded) {
+    streams.err << "moldbom report: " << loaded.Why() << "\n";
     return kExitBadInput;
   }
   if (const std::optional<std::string> warning = DuplicateNamesWarning(*session.Document()))

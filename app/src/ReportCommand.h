@@ -10,6 +10,7 @@ namespace moldbom {
 
 struct ReportOptions {
   std::optional<std::string> moldPath;
+  std::string catalogPath;
   std::optional<std::string> profilePath;
   std::optional<std::string> referencePath;
   std::optional<std::string> csvPath;

@@ -122,11 +122,12 @@ Command AddShowCommand(CLI::App& app) {
   auto options = std::make_shared<ShowOptions>();
   CLI::App* show = app.add_subcommand("show", "Print the product tree of a mold assembly");
   AddMoldOption(*show, options->moldPath);
+  AddCatalogOption(*show, options->catalogPath);
   return Command{show, [options](const CommandStreams& streams) { return RunShow(*options, streams); }};
 }
 
 int RunShow(const ShowOptions& options, const CommandStreams& streams) {
-  auto loaded = QORMoldDocument::LoadFile(options.moldPath);
+  auto loaded = QORMoldDocument::LoadFile(options.moldPath, options.catalogPath);
   if (!loaded.Ok()) {
     streams.err << "moldbom: " << loaded.Error().Message() << '\n';
     return kExitBadInput;
@@ -134,6 +135,7 @@ int RunShow(const ShowOptions& options, const CommandStreams& streams) {
   if (const std::optional<std::string> warning = DuplicateNamesWarning(*loaded.Value()))
     streams.err << "moldbom: " << *warning << '\n';
   loaded.Value()->Walk([&](const QORIProduct_var& instance, int depth) { PrintInstance(streams.out, instance, depth); });
+  for (const std::string& note : loaded.Value()->Notes()) streams.out << "note: " << note << '\n';
   return kExitOk;
 }
 

@@ -10,6 +10,7 @@ namespace moldbom {
 
 struct ShowOptions {
   std::string moldPath = kSampleMoldPath;
+  std::string catalogPath;
 };
 
 Command AddShowCommand(CLI::App& app);

@@ -36,8 +36,8 @@ Outcome CheckVariableName(const std::string& name) {
 // Checked words are numbers already.
 int Number(const std::string& word) { return WholeNumber(word).value_or(0); }
 
-EventOutcome LoadMold(EventContext& context, const std::string& path) {
-  if (Outcome loaded = context.session.LoadMold(path); !loaded) return EventOutcome::BadInput(loaded.Why());
+EventOutcome LoadMold(EventContext& context, const std::string& path, const std::string& catalogPath = {}) {
+  if (Outcome loaded = context.session.LoadMold(path, catalogPath); !loaded) return EventOutcome::BadInput(loaded.Why());
   return {};
 }
 
@@ -54,7 +54,7 @@ EventOutcome EnsureMold(EventContext& context) {
 EventOutcome Mold(EventContext& context, const Args& args) {
   if (context.session.WasCommandStarted())
     return Outcome{Failure{"the mold can only be chosen before the first start"}};
-  return LoadMold(context, args[0]);
+  return LoadMold(context, args[0], args.size() > 1 ? args[1] : std::string());
 }
 
 EventOutcome Env(EventContext&, const Args& args) {
@@ -150,7 +150,7 @@ constexpr bool kJournalOnly = false;
 constexpr bool kRecorded = true;
 
 const std::vector<UserEventEntry> kTable = {
-    {"mold", {{"FILE"}}, kJournalOnly, kRecorded, Mold},
+    {"mold", {{"FILE"}, {"CATALOG", kText, WordCount::Optional}}, kJournalOnly, kRecorded, Mold},
     {"env", {{"NAME"}, {"VALUE"}}, kJournalOnly, kRecorded, Env},
     {"unenv", {{"NAME"}}, kJournalOnly, kRecorded, Unenv},
     {"recorder", {{"off|replay|capture", kChoice}}, kJournalOnly, kRecorded, Recorder},

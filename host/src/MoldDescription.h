@@ -46,6 +46,9 @@ struct MoldProduct {
 struct MoldDescription {
   std::string root;
   std::vector<MoldProduct> products;  // in file order
+  // What the reading changed or took from elsewhere (names made valid, catalogue values), for
+  // `show` to tell.
+  std::vector<std::string> notes;
 };
 
 // Properties of an instance: its own values over its product's, key by key; none when neither

@@ -2,6 +2,8 @@
 // and the occurrence tree, and the queries the application and the host's services make on it.
 #include "MoldJson.h"
 #include "MoldLoader.h"
+#include "PartsCatalog.h"
+#include "StepMold.h"
 #include "ProductDefinition.h"
 #include "ProductOccurrence.h"
 #include "ProductReference.h"
@@ -9,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unordered_map>
@@ -23,6 +26,7 @@ struct QORMoldDocument::Impl {
   std::vector<QORVar<ProductReference>> references;  // in file order
   std::unordered_map<std::string, std::size_t> referenceIndex;
   QORVar<ProductOccurrence> root;
+  std::vector<std::string> notes;
 };
 
 namespace {
@@ -40,6 +44,7 @@ void AddOccurrencesBelow(const QORVar<ProductOccurrence>& occurrence) {
 std::unique_ptr<QORMoldDocument::Impl> Build(const qorhost::MoldDescription& description, const std::string& fileName) {
   auto impl = std::make_unique<QORMoldDocument::Impl>();
   impl->fileName = fileName;
+  impl->notes = description.notes;
   for (const qorhost::MoldProduct& product : description.products) {
     impl->referenceIndex.emplace(product.id, impl->references.size());
     impl->references.push_back(MakeHostObject<ProductReference>(product));
@@ -74,21 +79,56 @@ ProductOccurrence* ChildNamed(const ProductOccurrence& parent, std::string_view 
 
 // ---- loading -----------------------------------------------------------------------------------
 
-QORExpected<std::unique_ptr<QORMoldDocument>> QORMoldDocument::LoadFile(const std::string& path) {
+namespace {
+
+QORExpected<std::string> ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return QORError(path, 0, 0, std::string("cannot open the file: ") + std::strerror(errno));
   std::ostringstream content;
   content << in.rdbuf();
   if (in.bad()) return QORError(path, 0, 0, "cannot read the file");
-  return LoadText(content.str(), path);
+  return content.str();
+}
+
+// Either format, told apart by the exchange file's fixed first keyword.
+QORExpected<qorhost::MoldDescription> ReadDescription(const std::string& text, const std::string& fileName) {
+  if (qorhost::LooksLikeStep(text)) {
+    auto read = qorhost::ReadStepMold(text, std::filesystem::path(fileName).stem().string());
+    if (auto* description = std::get_if<qorhost::MoldDescription>(&read)) return std::move(*description);
+    const qorhost::StepError& error = std::get<qorhost::StepError>(read);
+    const std::string entity = error.entity ? "#" + std::to_string(error.entity) + ": " : "";
+    return qorhost::MoldErrorAt(fileName, text, error.offset, entity + error.what);
+  }
+  QORExpected<qorhost::MoldJsonValue> parsed = qorhost::ParseMoldJson(text, fileName);
+  if (!parsed) return parsed.Error();
+  return qorhost::ReadMoldDescription(parsed.Value(), text, fileName);
+}
+
+}  // namespace
+
+QORExpected<std::unique_ptr<QORMoldDocument>> QORMoldDocument::LoadFile(const std::string& path,
+                                                                        const std::string& catalogPath) {
+  QORExpected<std::string> text = ReadWholeFile(path);
+  if (!text) return text.Error();
+  QORExpected<qorhost::MoldDescription> read = ReadDescription(text.Value(), path);
+  if (!read) return read.Error();
+  qorhost::MoldDescription& description = read.Value();
+  if (!catalogPath.empty()) {
+    QORExpected<std::string> catalog = ReadWholeFile(catalogPath);
+    if (!catalog) return catalog.Error();
+    const std::string name = std::filesystem::path(catalogPath).filename().string();
+    if (auto error = qorhost::ApplyPartsCatalog(catalog.Value(), name, description))
+      return QORError(catalogPath, error->line, error->column, error->what);
+  }
+  if (qorhost::LooksLikeStep(text.Value())) qorhost::SetDefaultBomFlags(description);
+  return std::make_unique<QORMoldDocument>(Build(description, path));
 }
 
 QORExpected<std::unique_ptr<QORMoldDocument>> QORMoldDocument::LoadText(const std::string& text,
                                                                         const std::string& fileName) {
-  QORExpected<qorhost::MoldJsonValue> parsed = qorhost::ParseMoldJson(text, fileName);
-  if (!parsed) return parsed.Error();
-  QORExpected<qorhost::MoldDescription> read = qorhost::ReadMoldDescription(parsed.Value(), text, fileName);
+  QORExpected<qorhost::MoldDescription> read = ReadDescription(text, fileName);
   if (!read) return read.Error();
+  if (qorhost::LooksLikeStep(text)) qorhost::SetDefaultBomFlags(read.Value());
   return std::make_unique<QORMoldDocument>(Build(read.Value(), fileName));
 }
 
@@ -99,6 +139,8 @@ QORMoldDocument::~QORMoldDocument() {
 }
 
 // ---- queries -----------------------------------------------------------------------------------
+
+const std::vector<std::string>& QORMoldDocument::Notes() const { return impl_->notes; }
 
 const std::string& QORMoldDocument::FileName() const { return impl_->fileName; }
 

@@ -36,7 +36,7 @@ TEST(DuplicateNamesTest, NamesOfDifferentPartsOrReferencesAreListedOnce) {
 }
 
 TEST(DuplicateNamesTest, ThePageCarriesTheWarningFromLoadOn) {
-  UiHost host(UiHostOptions{kSharedNamesMold, std::nullopt, "QORMldBOMCom"});
+  UiHost host(UiHostOptions{kSharedNamesMold, std::nullopt, "QORMldBOMCom", {}});
   const Outcome started = host.Start();
   ASSERT_TRUE(started) << started.Why();
   const nlohmann::json state = nlohmann::json::parse(*host.Hub().Current().state);

@@ -72,7 +72,7 @@ class CaptureTest : public ::testing::Test {
   void SetUp() override {
     ::setenv("TlgBOM_RPL_CSV_DIR", "./reports", 1);
     journal = (folder.Path() / "capture.journal").string();
-    host = std::make_unique<UiHost>(UiHostOptions{kSampleMoldPath, journal, "QORMldBOMCom"});
+    host = std::make_unique<UiHost>(UiHostOptions{kSampleMoldPath, journal, "QORMldBOMCom", {}});
     const Outcome started = host->Start();
     ASSERT_TRUE(started) << started.Why();
   }
@@ -112,7 +112,7 @@ TEST(UiHostStart, ReportsABadMold) {
   TestFolder folder;
   const std::string mold = (folder.Path() / "broken.json").string();
   std::ofstream(mold) << "{ not a mold";
-  UiHost host(UiHostOptions{mold, std::nullopt, "QORMldBOMCom"});
+  UiHost host(UiHostOptions{mold, std::nullopt, "QORMldBOMCom", {}});
   const Outcome started = host.Start();
   ASSERT_FALSE(started);
   EXPECT_NE(started.Why().find("broken.json"), std::string::npos) << started.Why();

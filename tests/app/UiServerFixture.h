@@ -20,7 +20,7 @@ class UiServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::create_directories(folder.Path() / "ws" / "reports");
-    host = std::make_unique<UiHost>(UiHostOptions{kSampleMoldPath, std::nullopt, "QORMldBOMCom"});
+    host = std::make_unique<UiHost>(UiHostOptions{kSampleMoldPath, std::nullopt, "QORMldBOMCom", {}});
     const Outcome started = host->Start();
     ASSERT_TRUE(started) << started.Why();
     Expected<Workspace> workspace = Workspace::Open((folder.Path() / "ws").string());

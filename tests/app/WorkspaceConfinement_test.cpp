@@ -32,7 +32,7 @@ class WorkspaceConfinementTest : public ::testing::Test {
     before = fs::current_path();
     // Typed names are taken from the current folder, here the workspace.
     fs::current_path(folder.Path() / "ws");
-    host = std::make_unique<UiHost>(UiHostOptions{kSampleMoldPath, std::nullopt, "QORMldBOMCom"});
+    host = std::make_unique<UiHost>(UiHostOptions{kSampleMoldPath, std::nullopt, "QORMldBOMCom", {}});
     host->ConfineFilesTo((folder.Path() / "ws").string());
     const Outcome started = host->Start();
     ASSERT_TRUE(started) << started.Why();

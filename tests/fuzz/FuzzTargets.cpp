@@ -20,6 +20,7 @@
 #include "QORMessages.h"
 #include "QORProductStructure.h"
 #include "QORSystemServices.h"
+#include "StepMold.h"
 #include "UserEvents.h"
 
 namespace moldbom::fuzz {
@@ -141,10 +142,18 @@ int Journal(const std::uint8_t* data, std::size_t size) {
   return 0;
 }
 
+int Step(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  auto read = qorhost::ReadStepMold(text, "fuzz");
+  if (auto* description = std::get_if<qorhost::MoldDescription>(&read)) qorhost::SetDefaultBomFlags(*description);
+  return 0;
+}
+
 Target FindTarget(std::string_view name) {
   if (name == "mold-json") return &MoldJson;
   if (name == "profile") return &Profile;
   if (name == "journal") return &Journal;
+  if (name == "step") return &Step;
   return nullptr;
 }
 

@@ -16,7 +16,10 @@ int Profile(const std::uint8_t* data, std::size_t size);
 // A journal replayed against the sample mold, its files kept inside a scratch folder.
 int Journal(const std::uint8_t* data, std::size_t size);
 
-// The target of a name ("mold-json", "profile", "journal"), or null.
+// An exchange file read by the STEP reader and mapped to a mold description.
+int Step(const std::uint8_t* data, std::size_t size);
+
+// The target of a name ("mold-json", "profile", "journal", "step"), or null.
 using Target = int (*)(const std::uint8_t*, std::size_t);
 Target FindTarget(std::string_view name);
 

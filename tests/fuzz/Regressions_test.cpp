@@ -28,7 +28,7 @@ TEST_P(FuzzRegression, PastInputsRunClean) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegression, ::testing::Values("mold-json", "profile", "journal"),
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegression, ::testing::Values("mold-json", "profile", "journal", "step"),
                          [](const ::testing::TestParamInfo<const char*>& target) {
                            std::string name = target.param;
                            std::erase(name, '-');

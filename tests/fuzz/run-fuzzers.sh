@@ -15,6 +15,7 @@ seeds() {
     mold-json) echo "$root/samples" "$tests/journals/molds" ;;
     profile) echo "$tests/journals/profiles" "$tests/journals/golden" ;;
     journal) echo "$tests/journals" ;;
+    step) echo "$tests/step" ;;
   esac
 }
 
@@ -25,7 +26,7 @@ for target in "$@"; do
   mkdir -p "$corpus" "$artifacts"
   # libFuzzer reads every file of a seed folder; only those of the target's kind are copied in.
   for folder in $(seeds "$target") "$here/regressions/$target"; do
-    find "$folder" -maxdepth 1 -type f \( -name '*.json' -o -name '*.bom' -o -name '*.journal' \) \
+    find "$folder" -maxdepth 1 -type f \( -name '*.json' -o -name '*.bom' -o -name '*.journal' -o -name '*.stp' \) \
       -exec cp -n {} "$corpus/" \;
   done
   echo "== fuzz-$target for ${seconds}s"

@@ -36,6 +36,7 @@ Command AddUiCommand(CLI::App& app) {
   auto options = std::make_shared<UiOptions>();
   CLI::App* ui = app.add_subcommand("ui", "Run the BOM command in the browser, served on 127.0.0.1");
   AddMoldOption(*ui, options->moldPath);
+  AddCatalogOption(*ui, options->catalogPath);
   ui->add_option("--workspace", options->workspace, "Folder the file choosers browse (default: the current folder)")
       ->type_name("DIR");
   ui->add_option("--port", options->port, "Port on 127.0.0.1 (default: a free one)")->type_name("N")->check(CLI::Range(0, 65535));
@@ -53,7 +54,8 @@ int RunUi(const UiOptions& options, const CommandStreams& streams) {
   const sigset_t signals = ShutdownSignals();
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-  UiHostOptions hostOptions{Absolute(options.moldPath.value_or(kSampleMoldPath)), options.capturePath, "QORMldBOMCom"};
+  UiHostOptions hostOptions{Absolute(options.moldPath.value_or(kSampleMoldPath)), options.capturePath, "QORMldBOMCom",
+                            options.catalogPath.empty() ? std::string() : Absolute(options.catalogPath)};
   UiHost host(std::move(hostOptions));
   host.ConfineFilesTo(options.workspace);
   if (Outcome started = host.Start(); !started) {

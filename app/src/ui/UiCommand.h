@@ -10,6 +10,7 @@ namespace moldbom {
 
 struct UiOptions {
   std::optional<std::string> moldPath;
+  std::string catalogPath;
   std::string workspace = ".";
   int port = 0;
   std::optional<std::string> capturePath;

@@ -63,7 +63,9 @@ Outcome UiHost::Initialise() {
     events_->RecordTo(*capture_);
     if (Outcome recorder = events_->Perform({"recorder", "capture"}); !recorder) return recorder;
   }
-  if (Outcome mold = events_->Perform({"mold", options_.moldPath}); !mold) return mold;
+  EventWords mold{"mold", options_.moldPath};
+  if (!options_.catalogPath.empty()) mold.push_back(options_.catalogPath);
+  if (Outcome loaded = events_->Perform(mold); !loaded) return loaded;
   hub_.SetTree(BuildTreeJson(*session_->Document()));
   loadWarning_ = DuplicateNamesWarning(*session_->Document());
   if (Outcome started = Execute(UiEvent{"start", {options_.commandClass}}); !started)

@@ -28,6 +28,7 @@ struct UiHostOptions {
   // When set, the recorder reports capture and every accepted event is written there.
   std::optional<std::string> capturePath;
   std::string commandClass = "QORMldBOMCom";
+  std::string catalogPath;  // empty: none
 };
 
 class UiHost {
