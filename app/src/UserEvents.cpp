@@ -207,13 +207,13 @@ Outcome CheckChoice(std::string_view name, const std::string& word) {
 
 bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 
-Outcome CheckWord(const EventWord& spec, const std::string& word) {
+Outcome CheckWord(const EventWord& shape, const std::string& word) {
   if (word.size() > kMaxWordLength) return Failure{"a word is longer than " + std::to_string(kMaxWordLength) + " bytes"};
   // A capture writes each event as one line.
   if (std::any_of(word.begin(), word.end(), IsControl)) return Failure{"a word holds a control character"};
-  if (spec.kind == WordKind::Choice) return CheckChoice(spec.name, word);
-  if (spec.kind == WordKind::WholeNumber && !WholeNumber(word))
-    return Failure{std::string(spec.name) + " must be a whole number, not " + QuoteWord(word)};
+  if (shape.kind == WordKind::Choice) return CheckChoice(shape.name, word);
+  if (shape.kind == WordKind::WholeNumber && !WholeNumber(word))
+    return Failure{std::string(shape.name) + " must be a whole number, not " + QuoteWord(word)};
   return {};
 }
 
@@ -242,8 +242,8 @@ Expected<const UserEventEntry*> CheckEvent(const EventWords& words, Sender sende
   if (!FitsCount(*entry, count)) return Failure{"wrong number of words; usage: " + Usage(*entry)};
   // Words fill the table's words in order; optional words come last, and so does a repeated one.
   for (std::size_t i = 0; i < count; ++i) {
-    const EventWord& spec = entry->words[std::min(i, entry->words.size() - 1)];
-    if (Outcome word = CheckWord(spec, words[i + 1]); !word) return Failure{word.Why()};
+    const EventWord& shape = entry->words[std::min(i, entry->words.size() - 1)];
+    if (Outcome word = CheckWord(shape, words[i + 1]); !word) return Failure{word.Why()};
   }
   return entry;
 }

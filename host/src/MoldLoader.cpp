@@ -356,42 +356,12 @@ class MoldReader {
     return Fail(offset, "product " + Quoted(description.products[closing].id) + " contains itself: " + path);
   }
 
-  // What the root expands to, computed per product once (post-order, without recursion).
   bool CheckRootExpansion(const MoldDescription& description) {
-    const std::size_t n = description.products.size();
-    std::vector<long> count(n, 0);
-    std::vector<int> depth(n, 0);
-    std::vector<bool> done(n, false);
-    struct Step {
-      std::size_t product;
-      std::size_t next;
-    };
-    const std::size_t root = index_.at(description.root);
-    std::vector<Step> stack{{root, 0}};
-    while (!stack.empty()) {
-      const std::size_t current = stack.back().product;
-      const std::vector<MoldInstance>& instances = InstancesOf(description.products[current]);
-      if (stack.back().next < instances.size()) {
-        const std::size_t child = index_.at(instances[stack.back().next++].of);
-        if (!done[child]) stack.push_back({child, 0});
-        continue;
-      }
-      long total = 1;
-      int deepest = 0;
-      for (const MoldInstance& instance : instances) {
-        const std::size_t child = index_.at(instance.of);
-        total = std::min(total + count[child], kMoldMaxOccurrences + 1);
-        deepest = std::max(deepest, depth[child]);
-      }
-      count[current] = total;
-      depth[current] = deepest + 1;
-      done[current] = true;
-      stack.pop_back();
-    }
+    const MoldExpansion expansion = ExpansionOfRoot(description);
     const std::string where = "the assembly under root product " + Quoted(description.root);
-    if (count[root] > kMoldMaxOccurrences)
+    if (expansion.occurrences > kMoldMaxOccurrences)
       return Fail(rootOffset_, where + " expands to more than " + std::to_string(kMoldMaxOccurrences) + " instances");
-    if (depth[root] > kMoldMaxAssemblyDepth)
+    if (expansion.depth > kMoldMaxAssemblyDepth)
       return Fail(rootOffset_, where + " is nested more than " + std::to_string(kMoldMaxAssemblyDepth) + " levels deep");
     return true;
   }
@@ -405,6 +375,46 @@ class MoldReader {
 };
 
 }  // namespace
+
+// Computed per product once (post-order, without recursion), so that shared sub-assemblies cost
+// nothing more.
+MoldExpansion ExpansionOfRoot(const MoldDescription& description) {
+  const std::size_t n = description.products.size();
+  std::unordered_map<std::string, std::size_t> index;
+  for (std::size_t i = 0; i < n; ++i) index.emplace(description.products[i].id, i);
+  std::vector<long> count(n, 0);
+  std::vector<int> depth(n, 0);
+  std::vector<bool> done(n, false);
+  struct Step {
+    std::size_t product;
+    std::size_t next;
+  };
+  static const std::vector<MoldInstance> none;
+  const std::size_t root = index.at(description.root);
+  std::vector<Step> stack{{root, 0}};
+  while (!stack.empty()) {
+    const std::size_t current = stack.back().product;
+    const MoldProduct& product = description.products[current];
+    const std::vector<MoldInstance>& instances = product.instances ? *product.instances : none;
+    if (stack.back().next < instances.size()) {
+      const std::size_t child = index.at(instances[stack.back().next++].of);
+      if (!done[child]) stack.push_back({child, 0});
+      continue;
+    }
+    long total = 1;
+    int deepest = 0;
+    for (const MoldInstance& instance : instances) {
+      const std::size_t child = index.at(instance.of);
+      total = std::min(total + count[child], kMoldMaxOccurrences + 1);
+      deepest = std::max(deepest, depth[child]);
+    }
+    count[current] = total;
+    depth[current] = deepest + 1;
+    done[current] = true;
+    stack.pop_back();
+  }
+  return {count[root], depth[root]};
+}
 
 QORExpected<MoldDescription> ReadMoldDescription(const MoldJsonValue& top, const std::string& text,
                                                  const std::string& fileName) {

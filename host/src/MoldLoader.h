@@ -14,6 +14,14 @@ namespace qorhost {
 inline constexpr long kMoldMaxOccurrences = 200000;
 inline constexpr int kMoldMaxAssemblyDepth = 256;
 
+// What the root product of a checked, acyclic description expands to: its occurrences (counted up
+// to one past kMoldMaxOccurrences) and its nesting depth.
+struct MoldExpansion {
+  long occurrences = 0;
+  int depth = 0;
+};
+MoldExpansion ExpansionOfRoot(const MoldDescription& description);
+
 // text is what top was parsed from and fileName names it, so that errors give their line and column.
 QORExpected<MoldDescription> ReadMoldDescription(const MoldJsonValue& top, const std::string& text,
                                                  const std::string& fileName);

@@ -320,42 +320,11 @@ class Builder {
   }
 
   bool CheckExpansion() {
-    const std::size_t n = description_.products.size();
-    std::unordered_map<std::string, std::size_t> index;
-    for (std::size_t i = 0; i < n; ++i) index.emplace(description_.products[i].id, i);
-    std::vector<long> count(n, 0);
-    std::vector<int> depth(n, 0);
-    std::vector<bool> done(n, false);
-    struct Step {
-      std::size_t product;
-      std::size_t next;
-    };
-    const std::size_t root = index.at(description_.root);
-    std::vector<Step> stack{{root, 0}};
-    static const std::vector<MoldInstance> none;
-    while (!stack.empty()) {
-      const MoldProduct& product = description_.products[stack.back().product];
-      const std::vector<MoldInstance>& instances = product.instances ? *product.instances : none;
-      if (stack.back().next < instances.size()) {
-        const std::size_t child = index.at(instances[stack.back().next++].of);
-        if (!done[child]) stack.push_back({child, 0});
-        continue;
-      }
-      long total = 1;
-      int deepest = 0;
-      for (const MoldInstance& instance : instances) {
-        total = std::min(total + count[index.at(instance.of)], kMoldMaxOccurrences + 1);
-        deepest = std::max(deepest, depth[index.at(instance.of)]);
-      }
-      count[stack.back().product] = total;
-      depth[stack.back().product] = deepest + 1;
-      done[stack.back().product] = true;
-      stack.pop_back();
-    }
+    const MoldExpansion expansion = ExpansionOfRoot(description_);
     const StepRecord& anchor = *nodes_.front().definition;
-    if (count[root] > kMoldMaxOccurrences)
+    if (expansion.occurrences > kMoldMaxOccurrences)
       return Fail(anchor, anchor.offset, "the assembly expands to more than " + std::to_string(kMoldMaxOccurrences) + " instances");
-    if (depth[root] > kMoldMaxAssemblyDepth)
+    if (expansion.depth > kMoldMaxAssemblyDepth)
       return Fail(anchor, anchor.offset, "the assembly is nested more than " + std::to_string(kMoldMaxAssemblyDepth) + " levels deep");
     return true;
   }
