@@ -125,6 +125,21 @@ std::string WalkFailure(const Confinement& root, const Segments& below) {
   return why;
 }
 
+// The segments of path below the root; false, with errno set and an outside name refused, when it
+// names nothing that could be opened or removed as a file there.
+bool FileBelowRoot(const Confinement& root, const char* path, Segments& below) {
+  if (!BelowRoot(root, path, below)) {
+    Refuse(root, path, "it lies outside the workspace " + root.shownRoot);
+    errno = EACCES;
+    return false;
+  }
+  if (below.empty()) {
+    errno = EISDIR;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 HRESULT QORSetFileConfinement(const char* folder, QORFileRefusalListener listener) {
@@ -156,15 +171,7 @@ int ConfinedOpen(const char* path, int flags, mode_t mode) {
   const std::shared_ptr<const Confinement> root = Current();
   if (!root) return ::open(path, flags, mode);
   Segments below;
-  if (!BelowRoot(*root, path, below)) {
-    Refuse(*root, path, "it lies outside the workspace " + root->shownRoot);
-    errno = EACCES;
-    return -1;
-  }
-  if (below.empty()) {
-    errno = EISDIR;
-    return -1;
-  }
+  if (!FileBelowRoot(*root, path, below)) return -1;
   const int folder = OpenParent(*root, below);
   const int fd = folder < 0 ? -1 : ::openat(folder, below.back().c_str(), flags | O_NOFOLLOW, mode);
   const int saved = errno;
@@ -196,15 +203,7 @@ int ConfinedUnlink(const char* path) {
   const std::shared_ptr<const Confinement> root = Current();
   if (!root) return ::unlink(path);
   Segments below;
-  if (!BelowRoot(*root, path, below)) {
-    Refuse(*root, path, "it lies outside the workspace " + root->shownRoot);
-    errno = EACCES;
-    return -1;
-  }
-  if (below.empty()) {
-    errno = EISDIR;
-    return -1;
-  }
+  if (!FileBelowRoot(*root, path, below)) return -1;
   const int folder = OpenParent(*root, below);
   if (folder < 0 || IsLink(folder, below.back())) {
     const int saved = errno;
