@@ -32,12 +32,25 @@ Outcome HostSession::LoadMold(const std::string& path, const std::string& catalo
   auto result = QORMoldDocument::LoadFile(path, catalogPath);
   if (!result) return result.Error();
   ReleaseMold();
-  document_ = std::move(result).Value();
+  Install(std::move(result).Value());
+  return {};
+}
+
+Outcome HostSession::ReplaceMold(const std::string& path, const std::string& catalogPath) {
+  auto result = QORMoldDocument::LoadFile(path, catalogPath);
+  if (!result) return result.Error();
+  QORCommandHost::CancelRunningCommand();
+  ReleaseMold();
+  Install(std::move(result).Value());
+  return {};
+}
+
+void HostSession::Install(std::unique_ptr<QORMoldDocument> document) {
+  document_ = std::move(document);
   QORMoldDocument::SetCurrent(document_.get());
   editor_ = new QORFrmEditor();
   editor_->SetContextPath(document_->ContextPath());
   QORFrmEditor::SetCurrentEditor(editor_);
-  return {};
 }
 
 void HostSession::ReleaseMold() {

@@ -38,6 +38,9 @@ class HostSession {
   // error names the file, line and column.
   // A parts catalogue, when named, fills what the mold file does not say.
   Outcome LoadMold(const std::string& path, const std::string& catalogPath = {});
+  // Opens another mold in place of the current one: the running command is cancelled (it writes
+  // nothing) before the old mold goes. A file that cannot be read changes nothing.
+  Outcome ReplaceMold(const std::string& path, const std::string& catalogPath = {});
   bool HasMold() const { return document_ != nullptr; }
   const QORMoldDocument* Document() const { return document_.get(); }
 
@@ -45,8 +48,10 @@ class HostSession {
   void SetDocChooserAvailable(bool available);
 
   // Once a command was started the mold stays: later commands work on what earlier ones changed.
-  void NoteCommandStarted() { commandStarted_ = true; }
-  bool WasCommandStarted() const { return commandStarted_; }
+  void NoteCommandStarted(std::string className) { lastCommandClass_ = std::move(className); }
+  bool WasCommandStarted() const { return !lastCommandClass_.empty(); }
+  // The class of the command started last, empty before the first start.
+  const std::string& LastCommandClass() const { return lastCommandClass_; }
 
   static QORStateCommand* RunningCommand();
   // The dialog of the running command (the panel its agents listen to), null when none.
@@ -54,10 +59,11 @@ class HostSession {
 
  private:
   void ReleaseMold();
+  void Install(std::unique_ptr<QORMoldDocument> document);
 
   std::unique_ptr<QORMoldDocument> document_;
   QORFrmEditor* editor_ = nullptr;
-  bool commandStarted_ = false;
+  std::string lastCommandClass_;
 };
 
 }  // namespace moldbom

@@ -138,7 +138,7 @@ Outcome Accepted() {
 Outcome UserActions::Start(const std::string& className) {
   if (!session_.HasMold()) return Failure{"no mold is loaded"};
   if (Outcome started = QORCommandHost::StartCommand(className); !started) return started;
-  session_.NoteCommandStarted();
+  session_.NoteCommandStarted(className);
   return Accepted();
 }
 
@@ -280,6 +280,38 @@ Outcome UserActions::Close(CloseKind kind) {
   dialog->Dispatch(kind == CloseKind::Window ? dialog->GetWindCloseNotification()
                                              : dialog->GetDiaCLOSENotification());
   return Accepted();
+}
+
+namespace {
+
+// The fields naming the profiles, whose texts a new start gets back.
+constexpr const char* kProfileFields[] = {"ReportName", "RefProfName"};
+
+}  // namespace
+
+Outcome UserActions::Restart(Outcome (HostSession::*between)(const std::string&, const std::string&),
+                             const std::string& path, const std::string& catalogPath) {
+  const std::string className = session_.LastCommandClass();
+  if (className.empty()) return Failure{"no command was started yet"};
+  std::vector<std::pair<std::string, std::string>> names;
+  if (QORDlgDialog* dialog = HostSession::CommandDialog())
+    for (const char* id : kProfileFields)
+      if (const auto* editor = As<QORDlgEditor>(dialog->FindWidget(id)); editor && !editor->GetLine().IsEmpty())
+        names.emplace_back(id, editor->GetLine().Utf8());
+  if (between) {
+    if (Outcome done = (session_.*between)(path, catalogPath); !done) return done;
+  }
+  QORCommandHost::CancelRunningCommand();
+  if (Outcome started = Start(className); !started) return started;
+  for (const auto& [id, text] : names)
+    if (Outcome typed = Type(id, text); !typed) return typed;
+  return Accepted();
+}
+
+Outcome UserActions::StartAgain() { return Restart(nullptr, {}, {}); }
+
+Outcome UserActions::OpenMold(const std::string& path, const std::string& catalogPath) {
+  return Restart(&HostSession::ReplaceMold, path, catalogPath);
 }
 
 }  // namespace moldbom

@@ -39,8 +39,18 @@ class UserActions {
   // file name.
   [[nodiscard]] Outcome File(const std::string& boxName, bool ok, const std::optional<std::string>& path);
   [[nodiscard]] Outcome Close(CloseKind kind);
+  // Cancels the running command, which writes nothing, starts the same command again and types
+  // the profile names back, so a newcomer recovers from an early pick without losing a profile.
+  [[nodiscard]] Outcome StartAgain();
+  // Opens another mold file in place of the current one, then starts again as above.
+  [[nodiscard]] Outcome OpenMold(const std::string& path, const std::string& catalogPath);
 
  private:
+  // Starts again after cancelling; between runs once the command is gone, and its failure
+  // leaves the command running as it was.
+  Outcome Restart(Outcome (HostSession::*between)(const std::string&, const std::string&), const std::string& path,
+                  const std::string& catalogPath);
+
   HostSession& session_;
 };
 

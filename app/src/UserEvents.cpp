@@ -57,6 +57,17 @@ EventOutcome Mold(EventContext& context, const Args& args) {
   return LoadMold(context, args[0], args.size() > 1 ? args[1] : std::string());
 }
 
+// Opening a mold replaces the one the running command works on; a file that cannot be read is bad
+// input and changes nothing.
+EventOutcome Open(EventContext& context, const Args& args) {
+  if (!context.session.WasCommandStarted()) return Outcome{Failure{"no command was started yet"}};
+  Outcome opened = context.actions.OpenMold(args[0], args.size() > 1 ? args[1] : std::string());
+  if (!opened && !opened.Error().file.empty()) return EventOutcome::BadInput(opened.Why());
+  return opened;
+}
+
+EventOutcome StartAgain(EventContext& context, const Args&) { return context.actions.StartAgain(); }
+
 EventOutcome Env(EventContext&, const Args& args) {
   if (Outcome name = CheckVariableName(args[0]); !name) return name;
   QORSetEnvValue(args[0].c_str(), args[1].c_str());
@@ -145,12 +156,13 @@ EventOutcome DumpEvent(EventContext& context, const Args& args) {
 constexpr WordKind kNumber = WordKind::WholeNumber;
 constexpr WordKind kChoice = WordKind::Choice;
 constexpr WordKind kText = WordKind::Text;
+constexpr WordKind kFile = WordKind::File;
 constexpr bool kPage = true;
 constexpr bool kJournalOnly = false;
 constexpr bool kRecorded = true;
 
 const std::vector<UserEventEntry> kTable = {
-    {"mold", {{"FILE"}, {"CATALOG", kText, WordCount::Optional}}, kJournalOnly, kRecorded, Mold},
+    {"mold", {{"FILE", kFile}, {"CATALOG", kFile, WordCount::Optional}}, kJournalOnly, kRecorded, Mold},
     {"env", {{"NAME"}, {"VALUE"}}, kJournalOnly, kRecorded, Env},
     {"unenv", {{"NAME"}}, kJournalOnly, kRecorded, Unenv},
     {"recorder", {{"off|replay|capture", kChoice}}, kJournalOnly, kRecorded, Recorder},
@@ -166,8 +178,10 @@ const std::vector<UserEventEntry> kTable = {
     {"rows", {{"ID"}, {"ROW", kNumber, WordCount::Any}}, kPage, kRecorded, Rows},
     {"cell", {{"ID"}, {"ROW", kNumber}, {"POSITION", kNumber}, {"TEXT"}}, kPage, kRecorded, Cell},
     {"combo", {{"ID"}, {"TEXT"}}, kPage, kRecorded, Combo},
-    {"file", {{"NAME"}, {"ok|cancel", kChoice}, {"PATH", kText, WordCount::Optional}}, kPage, kRecorded, File},
+    {"file", {{"NAME"}, {"ok|cancel", kChoice}, {"PATH", kFile, WordCount::Optional}}, kPage, kRecorded, File},
     {"close", {{"window|dialog", kChoice, WordCount::Optional}}, kPage, kRecorded, Close},
+    {"open", {{"FILE", kFile}, {"CATALOG", kFile, WordCount::Optional}}, kPage, kRecorded, Open},
+    {"start-again", {}, kPage, kRecorded, StartAgain},
     {"dump", {{"ID", kText, WordCount::Optional}}, kJournalOnly, !kRecorded, DumpEvent},
 };
 
@@ -217,6 +231,11 @@ Outcome CheckWord(const EventWord& shape, const std::string& word) {
   return {};
 }
 
+// Words fill the table's words in order; optional words come last, and so does a repeated one.
+const EventWord& ShapeOf(const UserEventEntry& entry, std::size_t index) {
+  return entry.words[std::min(index, entry.words.size() - 1)];
+}
+
 }  // namespace
 
 const std::vector<UserEventEntry>& UserEventTable() { return kTable; }
@@ -240,12 +259,16 @@ Expected<const UserEventEntry*> CheckEvent(const EventWords& words, Sender sende
     return Failure{"the page cannot send " + QuoteWord(entry->verb) + ": journals only"};
   const std::size_t count = words.size() - 1;
   if (!FitsCount(*entry, count)) return Failure{"wrong number of words; usage: " + Usage(*entry)};
-  // Words fill the table's words in order; optional words come last, and so does a repeated one.
-  for (std::size_t i = 0; i < count; ++i) {
-    const EventWord& shape = entry->words[std::min(i, entry->words.size() - 1)];
-    if (Outcome word = CheckWord(shape, words[i + 1]); !word) return Failure{word.Why()};
-  }
+  for (std::size_t i = 0; i < count; ++i)
+    if (Outcome word = CheckWord(ShapeOf(*entry, i), words[i + 1]); !word) return Failure{word.Why()};
   return entry;
+}
+
+std::vector<std::size_t> FileWordPositions(const UserEventEntry& entry, const EventWords& words) {
+  std::vector<std::size_t> positions;
+  for (std::size_t i = 0; i + 1 < words.size(); ++i)
+    if (ShapeOf(entry, i).kind == WordKind::File) positions.push_back(i + 1);
+  return positions;
 }
 
 void UserEvents::ServeJournal(JournalPresenter& answers, std::ostream& shown, std::string defaultMold) {

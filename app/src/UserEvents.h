@@ -20,7 +20,8 @@ class JournalPresenter;
 // An event as words, its verb first.
 using EventWords = std::vector<std::string>;
 
-enum class WordKind { Text, WholeNumber, Choice };
+// A file word names a file; the page names it inside its workspace.
+enum class WordKind { Text, WholeNumber, Choice, File };
 enum class WordCount { One, Optional, Any };
 
 // One word an event takes. A choice is named by its words: "on|off".
@@ -76,6 +77,9 @@ const std::vector<UserEventEntry>& UserEventTable();
 
 // The entry of the event, once its words are the ones it takes and the sender may send it.
 Expected<const UserEventEntry*> CheckEvent(const EventWords& words, Sender sender);
+
+// Positions of the words naming files in an event already checked, the verb at 0.
+std::vector<std::size_t> FileWordPositions(const UserEventEntry& entry, const EventWords& words);
 
 // "check ID on|off", "rows ID [ROW...]".
 std::string Usage(const UserEventEntry& entry);

@@ -15,6 +15,7 @@ const HOLD_REPEAT_MS = 200;
 const page = {
   state: null,
   tree: null,
+  treeSerial: null, // of the tree drawn; the host counts the molds it opened
   treeNodes: new Map(), // instance path -> tree item element
   highlightedKey: '',
   widgets: new Map(), // widget id -> { json, element, ... }
@@ -108,15 +109,26 @@ function connect() {
 
 async function start() {
   $('restart').addEventListener('click', () => sendEvent('start', COMMAND_CLASS));
+  $('open-mold').addEventListener('click', openMoldChooser);
   setUpChooser();
-  const tree = await fetch('/api/tree', { credentials: 'same-origin' }).then((r) => r.json()).catch(() => null);
-  if (tree) drawTree(tree);
   connect();
+}
+
+// Each mold the host opens has its own tree; highlights are marked again on the new one.
+async function fetchTree(serial) {
+  page.treeSerial = serial;
+  const tree = await fetch('/api/tree', { credentials: 'same-origin' }).then((r) => r.json()).catch(() => null);
+  if (!tree || page.treeSerial !== serial) return;
+  page.treeNodes.clear();
+  drawTree(tree);
+  page.highlightedKey = '';
+  markHighlighted((page.state && page.state.highlighted) || []);
 }
 
 function render(state, version) {
   page.state = state;
   page.version = version;
+  if (state.tree !== page.treeSerial) fetchTree(state.tree);
   document.body.dataset.version = String(version);
   $('command-state').textContent = state.command ? `${state.command.name} · ${state.command.state}` : 'no command running';
   drawDialog(state.dialog);
@@ -247,12 +259,17 @@ function buildDialog(widget) {
   close.addEventListener('click', () => sendEvent('close', 'window'));
   const closeButton = element('button', { class: 'push', type: 'button', id: 'dialog-close', text: 'Close' });
   closeButton.addEventListener('click', () => sendEvent('close', 'dialog'));
+  const startAgain = element('button', {
+    class: 'push', type: 'button', id: 'dialog-start-again', text: 'Start again',
+    title: 'Cancel this run without writing anything and start the command again, keeping the profile names',
+  });
+  startAgain.addEventListener('click', () => sendEvent('start-again'));
   const body = element('div', { class: 'dialog-body' });
   layOutChildren(body, widget);
   return element('div', { class: 'dialog', role: 'dialog', 'aria-label': widget.title }, [
     element('div', { class: 'dialog-title' }, [element('span', { class: 'dialog-caption', text: widget.title }), close]),
     body,
-    element('div', { class: 'dialog-buttons' }, [closeButton]),
+    element('div', { class: 'dialog-buttons' }, [startAgain, closeButton]),
   ]);
 }
 
@@ -587,24 +604,48 @@ function editCell(view, r, position, td) {
 
 function setUpChooser() {
   $('chooser-ok').addEventListener('click', acceptChooser);
-  $('chooser-cancel').addEventListener('click', () => { if (page.chooser) sendEvent('file', page.chooser.box.name, 'cancel'); });
+  $('chooser-cancel').addEventListener('click', cancelChooser);
   $('chooser-name').addEventListener('keydown', (event) => { if (event.key === 'Enter') { event.preventDefault(); acceptChooser(); } });
   $('chooser-filter').addEventListener('change', () => { if (page.chooser) { page.chooser.filter = Number($('chooser-filter').value); listFolder(page.chooser.folder); } });
 }
 
+// The page's own chooser for opening a mold: no box of the host's stands behind it.
+const OPEN_MOLD_BOX = {
+  name: '',
+  title: 'Open a mold file',
+  fileName: '',
+  filters: [
+    { description: 'Mold files and parts catalogues', patterns: ['*.json', '*.stp', '*.step', '*.STP', '*.STEP', '*.csv'] },
+    { description: 'All files', pattern: '*' },
+  ],
+};
+
+function openMoldChooser() {
+  if (page.chooser && !page.chooser.openMold) return; // a box of the dialog's is being answered
+  showChooser({ key: 'open-mold', box: OPEN_MOLD_BOX, folder: '', filter: 0, openMold: true });
+  $('chooser-catalog').value = '';
+}
+
 function drawChooser(boxes) {
   const box = boxes.length ? boxes[boxes.length - 1] : null;
-  const chooser = $('chooser');
   if (!box) {
-    chooser.hidden = true;
+    if (page.chooser && page.chooser.openMold) return;
+    $('chooser').hidden = true;
     page.chooser = null;
     return;
   }
   const key = `${box.name}|${box.title}|${box.directory}|${box.fileName}`;
   if (page.chooser && page.chooser.key === key) return;
-  page.chooser = { key, box, folder: '', filter: 0 };
+  showChooser({ key, box, folder: '', filter: 0, openMold: false });
+}
+
+function showChooser(state) {
+  const box = state.box;
+  const chooser = $('chooser');
+  page.chooser = state;
   chooser.hidden = false;
   chooser.dataset.box = box.name;
+  $('chooser-catalog-row').hidden = !state.openMold;
   chooser.querySelector('.chooser-title').textContent = box.title || box.name;
   $('chooser-name').value = box.fileName || '';
   const filters = box.filters.length ? box.filters : [{ description: 'All files', pattern: '*' }];
@@ -613,18 +654,16 @@ function drawChooser(boxes) {
   $('chooser-name').focus();
 }
 
-function chooserPattern() {
-  const filters = page.chooser.box.filters;
-  const filter = filters[page.chooser.filter];
-  return filter ? filter.pattern : '*';
+function chooserPatterns() {
+  const filter = page.chooser.box.filters[page.chooser.filter];
+  return filter ? filter.patterns || [filter.pattern] : ['*'];
 }
 
 async function listFolder(folder) {
   const chooser = page.chooser;
   if (!chooser) return;
   const query = new URLSearchParams({ folder });
-  const pattern = chooserPattern();
-  if (pattern && pattern !== '*') query.append('pattern', pattern);
+  for (const pattern of chooserPatterns()) if (pattern && pattern !== '*') query.append('pattern', pattern);
   const listing = await fetch(`/api/files?${query}`, { credentials: 'same-origin' }).then((r) => r.json()).catch((e) => ({ error: String(e) }));
   if (page.chooser !== chooser) return;
   const note = $('chooser').querySelector('.chooser-note');
@@ -637,8 +676,10 @@ async function listFolder(folder) {
     if (entry.folder) li.addEventListener('click', () => listFolder(joinPath(listing.folder, entry.name)));
     else {
       li.addEventListener('click', () => {
-        $('chooser-name').value = entry.name;
-        for (const other of li.parentElement.children) other.classList.toggle('chosen', other === li);
+        // Opening a mold, a catalogue clicked in the list goes to its own field.
+        const catalog = chooser.openMold && /\.csv$/i.test(entry.name);
+        $(catalog ? 'chooser-catalog' : 'chooser-name').value = catalog ? joinPath(listing.folder, entry.name) : entry.name;
+        for (const other of li.parentElement.children) if (!catalog || other === li) other.classList.toggle('chosen', other === li);
       });
       li.addEventListener('dblclick', acceptChooser);
     }
@@ -665,7 +706,8 @@ function joinPath(folder, name) {
 
 // A typed name without an extension takes the one of the chosen file type, as file boxes do.
 function withExtension(name) {
-  const match = /^\*(\.[A-Za-z0-9]+)$/.exec(chooserPattern());
+  const patterns = chooserPatterns();
+  const match = patterns.length === 1 && /^\*(\.[A-Za-z0-9]+)$/.exec(patterns[0]);
   const last = name.split('/').pop();
   return match && !last.includes('.') ? name + match[1] : name;
 }
@@ -675,8 +717,28 @@ async function acceptChooser() {
   const name = $('chooser-name').value.trim();
   if (!chooser) return;
   if (!name) { $('chooser').querySelector('.chooser-note').textContent = 'Type or choose a file name.'; return; }
+  if (chooser.openMold) {
+    const catalog = $('chooser-catalog').value.trim();
+    const answer = await sendEvent('open', joinPath(chooser.folder, name), ...(catalog ? [catalog] : []));
+    if (answer.ok) closeOpenMoldChooser();
+    else if (page.chooser === chooser) $('chooser').querySelector('.chooser-note').textContent = answer.why;
+    return;
+  }
   const answer = await sendEvent('file', chooser.box.name, 'ok', joinPath(chooser.folder, withExtension(name)));
   if (!answer.ok) $('chooser').querySelector('.chooser-note').textContent = answer.why;
+}
+
+function cancelChooser() {
+  if (!page.chooser) return;
+  if (page.chooser.openMold) closeOpenMoldChooser();
+  else sendEvent('file', page.chooser.box.name, 'cancel');
+}
+
+function closeOpenMoldChooser() {
+  if (!page.chooser || !page.chooser.openMold) return;
+  page.chooser = null;
+  $('chooser').hidden = true;
+  drawChooser((page.state && page.state.boxes) || []);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // The mold document: loading a mold assembly file into reference products, declared instances
 // and the occurrence tree, and the queries the application and the host's services make on it.
+#include "FileConfinement.h"
 #include "MoldJson.h"
 #include "MoldLoader.h"
 #include "PartsCatalog.h"
@@ -9,11 +10,12 @@
 #include "ProductReference.h"
 #include "QORProductStructure.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <unordered_map>
 
 using qorhost::MakeHostObject;
@@ -81,13 +83,20 @@ ProductOccurrence* ChildNamed(const ProductOccurrence& parent, std::string_view 
 
 namespace {
 
+// Read through the workspace confinement, so that a page that names a mold reaches only the
+// workspace.
 QORExpected<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return QORError(path, 0, 0, std::string("cannot open the file: ") + std::strerror(errno));
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return QORError(path, 0, 0, "cannot read the file");
-  return content.str();
+  const int fd = qorhost::ConfinedOpen(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) return QORError(path, 0, 0, std::string("cannot open the file: ") + std::strerror(errno));
+  std::string content;
+  char buffer[1 << 16];
+  ssize_t got = 0;
+  while ((got = ::read(fd, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR))
+    if (got > 0) content.append(buffer, static_cast<std::size_t>(got));
+  const int readError = got < 0 ? errno : 0;
+  ::close(fd);
+  if (readError) return QORError(path, 0, 0, std::string("cannot read the file: ") + std::strerror(readError));
+  return content;
 }
 
 // Either format, told apart by the exchange file's fixed first keyword.

@@ -17,7 +17,6 @@ struct UiEvent {
   EventWords Words() const;
   // The event as one journal line, which `moldbom replay` reads back as the same event.
   std::string JournalLine() const;
-  bool IsFileAnswerWithPath() const { return verb == "file" && args.size() == 3; }
   bool IsFileAnswerWithoutPath() const { return verb == "file" && args.size() == 2 && args[1] == "ok"; }
 };
 

@@ -49,10 +49,6 @@ void UiHost::Run(std::promise<Outcome>& started) {
 }
 
 Outcome UiHost::Initialise() {
-  if (confinementFolder_ &&
-      FAILED(QORSetFileConfinement(confinementFolder_->c_str(),
-                                   [this](const std::string& path, const std::string& why) { NoteRefusal(path, why); })))
-    return Failure{"cannot keep the files inside " + *confinementFolder_};
   if (Outcome module = HostSession::LoadModule(); !module) return module;
   session_ = std::make_unique<HostSession>();
   events_ = std::make_unique<UserEvents>(*session_);
@@ -63,14 +59,25 @@ Outcome UiHost::Initialise() {
     events_->RecordTo(*capture_);
     if (Outcome recorder = events_->Perform({"recorder", "capture"}); !recorder) return recorder;
   }
+  // The mold named on the command line may lie anywhere; what the page opens later stays inside
+  // the workspace.
   EventWords mold{"mold", options_.moldPath};
   if (!options_.catalogPath.empty()) mold.push_back(options_.catalogPath);
   if (Outcome loaded = events_->Perform(mold); !loaded) return loaded;
-  hub_.SetTree(BuildTreeJson(*session_->Document()));
-  loadWarning_ = DuplicateNamesWarning(*session_->Document());
+  if (confinementFolder_ &&
+      FAILED(QORSetFileConfinement(confinementFolder_->c_str(),
+                                   [this](const std::string& path, const std::string& why) { NoteRefusal(path, why); })))
+    return Failure{"cannot keep the files inside " + *confinementFolder_};
+  ShowMold();
   if (Outcome started = Execute(UiEvent{"start", {options_.commandClass}}); !started)
     return Failure{"cannot start " + options_.commandClass + ": " + started.Why()};
   return {};
+}
+
+void UiHost::ShowMold() {
+  hub_.SetTree(BuildTreeJson(*session_->Document()));
+  ++treeSerial_;
+  loadWarning_ = DuplicateNamesWarning(*session_->Document());
 }
 
 std::optional<UiHost::Task> UiHost::NextTask() {
@@ -85,6 +92,7 @@ std::optional<UiHost::Task> UiHost::NextTask() {
 Outcome UiHost::Execute(const UiEvent& event) {
   hub_.SetBusy(true);
   Outcome outcome = DispatchUiEvent(*events_, event);
+  if (outcome && event.verb == "open") ShowMold();
   if (outcome && event.verb == "select")
     if (std::optional<std::string> repeated = RepeatedNumbersOfCommand()) presenter_.AddStatusNotice(*repeated);
   Publish();
@@ -94,7 +102,7 @@ Outcome UiHost::Execute(const UiEvent& event) {
 
 void UiHost::Publish() {
   hub_.PublishState(BuildStateJson(
-      {presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_, presenter_.StatusNotices()}));
+      {presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_, presenter_.StatusNotices(), treeSerial_}));
 }
 
 // The module's own warning says that a file failed to open; the page says why the host refused it.

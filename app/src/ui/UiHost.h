@@ -71,6 +71,8 @@ class UiHost {
   Outcome Initialise();
   Outcome Execute(const UiEvent& event);
   void Publish();
+  // Publishes the tree of the mold just loaded and what its names warn of.
+  void ShowMold();
   void OnBoxChanged();
   void NoteRefusal(const std::string& path, const std::string& why);
   std::optional<Task> NextTask();
@@ -93,6 +95,7 @@ class UiHost {
   std::unique_ptr<JournalCapture> capture_;
   std::optional<Notice> notice_;
   std::optional<std::string> loadWarning_;
+  long treeSerial_ = 0;
 };
 
 }  // namespace moldbom

@@ -267,14 +267,15 @@ void UiServer::PostEvent(const httplib::Request& request, httplib::Response& res
   Expected<UiEvent> parsed = ParseUiEvent(request.body);
   if (!parsed) return SendError(response, 400, parsed.Why());
   UiEvent event = std::move(parsed).Value();
-  // A chosen file is named inside the workspace; the module gets the name the workspace gives it.
-  // The box's preset may lie outside it, so the page cannot take that.
+  // Files are named inside the workspace; the host gets the name the workspace gives them. A
+  // box's preset may lie outside it, so the page cannot take that.
   if (event.IsFileAnswerWithoutPath())
     return SendJson(response, 200, {{"ok", false}, {"why", "name the file to choose in the workspace"}});
-  if (event.IsFileAnswerWithPath()) {
-    const Expected<WorkspacePath> chosen = workspace_.ResolveFile(event.args[2]);
+  const EventWords words = event.Words();
+  for (std::size_t position : FileWordPositions(*CheckEvent(words, Sender::Page).Value(), words)) {
+    const Expected<WorkspacePath> chosen = workspace_.ResolveFile(words[position]);
     if (!chosen) return SendJson(response, 200, {{"ok", false}, {"why", chosen.Why()}});
-    event.args[2] = chosen.Value().forModule;
+    event.args[position - 1] = chosen.Value().forModule;
   }
   const Outcome outcome = host_.Perform(event);
   // The state the event left is published before the answer: the page can wait for that version.

@@ -229,7 +229,8 @@ std::string BuildStateJson(const SnapshotExtras& extras) {
                       {"checkFailures", extras.checkFailures},
                       {"notice", extras.notice ? Json{{"serial", extras.notice->serial}, {"text", extras.notice->text}} : Json()},
                       {"loadWarning", extras.loadWarning ? Json(*extras.loadWarning) : Json()},
-                      {"notices", extras.notices}};
+                      {"notices", extras.notices},
+                      {"tree", extras.treeSerial}};
   return state.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
 }
 

@@ -25,6 +25,7 @@ struct SnapshotExtras {
   std::optional<Notice> notice;
   std::optional<std::string> loadWarning;  // stands until the page is reloaded
   std::vector<std::string> notices;  // for the status line
+  long treeSerial = 0;  // changes when another mold is opened: the page fetches its tree again
 };
 
 // Host thread only: reads the running command, its dialog and the host's boxes and editor.
