@@ -94,6 +94,7 @@ class QOR_EXPORT QORFmuProtectedServices {
 struct QOR_EXPORT QOROpenBoxInfo {
   std::string name;       // "SaveBom", "FileSelection", "FileOpen"
   std::string kind;       // "file box" or "document chooser"
+  bool saving = false;    // a save-as box: the chosen file is written, so an existing one is replaced
   std::string title;
   std::string directory;  // as preset
   std::string fileName;   // as preset

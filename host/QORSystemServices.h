@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ctime>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -68,6 +69,15 @@ enum class QORFileStep { Open, Read, Write, Sync, Close, Backup, Rename };
 enum class QORFileFault { None, Fail, Short };
 using QORFileFaultHook = std::function<QORFileFault(QORFileStep step, const std::string& path)>;
 QOR_EXPORT void QORFSetFaultHook(QORFileFaultHook hook);
+// Told of every file a close put in place: the name as the caller gave it, its size and its lines,
+// so that the application can say what was saved. An empty listener removes it.
+struct QORFileWritten {
+  std::string path;
+  std::uint64_t bytes = 0;
+  std::uint64_t lines = 0;
+};
+using QORFileWrittenListener = std::function<void(const QORFileWritten&)>;
+QOR_EXPORT void QORFSetWrittenListener(QORFileWrittenListener listener);
 // The absolute path with symbolic links and dot segments resolved; E_FAIL when path does not exist.
 QOR_EXPORT HRESULT QORGetRealPath(const QORUnicodeString& path, QORUnicodeString& realPath);
 

@@ -2,6 +2,7 @@
 #include "ShowCommand.h"
 
 #include "DuplicateNames.h"
+#include "ProductParameters.h"
 
 #include "QORKnowledge.h"
 #include "QORMoldComponents.h"
@@ -72,28 +73,6 @@ std::string TypeName(const QORIType_var& type) {
   if (type == QORParmDictionary::IntegerType()) return "integer";
   if (type == QORParmDictionary::BooleanType()) return "boolean";
   return type ? type->GetTypeName().Utf8() : "?";
-}
-
-std::vector<QORICkeParm_var> ParametersOf(const QORIParmPublisher_var& publisher) {
-  std::vector<QORICkeParm_var> parameters;
-  if (!publisher) return parameters;
-  QORListValQORISpecObject_var children;
-  publisher->GetAllChildren(QORICkeParm::ClassName(), children);
-  for (const QORISpecObject_var& child : children)
-    if (QORICkeParm_var parameter(child); parameter) parameters.push_back(parameter);
-  return parameters;
-}
-
-// User properties are reached as the module reaches them: through the reference product's own
-// product properties.
-QORIParmPublisher_var UserPropertiesOf(const QORIProduct_var& instance) {
-  const QORIPrdProperties_var properties(instance->GetReferenceProduct());
-  if (!properties) return nullptr;
-  QORIParmPublisher* publisher = nullptr;
-  if (FAILED(properties->GetUserPropertiesPublisher(publisher, /*create=*/0))) return nullptr;
-  QORIParmPublisher_var held(publisher);
-  QORRelease(publisher);
-  return held;
 }
 
 void PrintParameters(std::ostream& out, const std::string& indent, const char* label,

@@ -11,6 +11,10 @@ const DEFAULT_TEXT_WIDTH = 8;
 const ICON_GLYPHS = { I_MoveLeft: '◀', I_MoveRight: '▶', I_MoveUp: '▲' };
 const HOLD_DELAY_MS = 450;
 const HOLD_REPEAT_MS = 200;
+// Fields whose every keystroke the dialog hears, as a toolkit tells it: the add and rename buttons
+// follow their text. The other fields send on Enter or on leaving them, since their handlers read
+// profiles or refuse partial numbers at every change.
+const LIVE_FIELDS = new Set(['EditName', 'EditNameUser', 'EditRename']);
 
 const page = {
   state: null,
@@ -23,6 +27,7 @@ const page = {
   table: null, // the BOM table's drawing state
   chooser: null, // the open file chooser's browsing state
   noticeSerial: 0, // the host's latest notice already shown
+  told: 0, // how many things the status line has told; an event that told nothing restores it
   modalId: 0,
   eventQueue: Promise.resolve(),
   version: 0, // of the last state drawn
@@ -87,11 +92,11 @@ function drawn(version) {
 // resolves once the page shows what the event did.
 function sendEvent(verb, ...args) {
   const run = async () => {
-    const noticeBefore = page.noticeSerial;
+    const toldBefore = page.told;
     const answer = await postJson('/api/event', { verb, args: args.map(String) }).catch((error) => ({ ok: false, why: String(error) }));
     await drawn(answer.version);
     if (!answer.ok) showStatus(answer.why || 'refused', true);
-    else if (page.noticeSerial === noticeBefore) showStandingStatus();
+    else if (page.told === toldBefore) showStandingStatus();
     return answer;
   };
   const result = page.eventQueue.then(run, run);
@@ -139,13 +144,17 @@ function render(state, version) {
   if (state.notice && state.notice.serial !== page.noticeSerial) {
     page.noticeSerial = state.notice.serial;
     showStatus(state.notice.text, true);
+    page.told += 1;
   } else if (state.loadWarning && !$('status').textContent) {
     showStandingStatus();
   }
   if (state.checkFailures && state.checkFailures.length) showStatus(`check failed: ${state.checkFailures.at(-1)}`, true);
   // A file problem or a notice is told once, when it comes, like a refusal.
   const notices = state.notices || [];
-  if (notices.length > (page.noticesShown || 0)) showStatus(notices.at(-1), true);
+  if (notices.length > (page.noticesShown || 0)) {
+    showStatus(notices.at(-1).text, notices.at(-1).problem);
+    page.told += 1;
+  }
   page.noticesShown = notices.length;
   const ready = page.versionWaiters.filter((w) => w.version <= version);
   page.versionWaiters = page.versionWaiters.filter((w) => w.version > version);
@@ -165,6 +174,7 @@ const TREE_ICONS = {
 
 function drawTree(root) {
   page.tree = root;
+  $('user-properties').replaceChildren(...(root.userProperties || []).map((name) => element('option', { value: name })));
   const list = element('ul', { class: 'tree-list', role: 'group' });
   list.append(treeItem(root, 0));
   $('tree').replaceChildren(list);
@@ -327,7 +337,21 @@ function layOutGrid(container, widget) {
     }
     container.append(built);
   }
+  nameFieldsByTheirLabels(widget.children);
   if (columns) container.style.gridTemplateColumns = Array.from({ length: columns }, (_, i) => (growColumns.has(i) ? 'minmax(min-content, 1fr)' : 'auto')).join(' ');
+}
+
+// A field is named by the label or button just left of it in its grid row, as a person reads it.
+function nameFieldsByTheirLabels(children) {
+  for (const child of children) {
+    if (!child.grid || (child.kind !== 'editor' && child.kind !== 'combo')) continue;
+    const left = children
+      .filter((other) => other.grid && other.grid.row === child.grid.row && other.grid.column < child.grid.column && (other.kind === 'label' || other.kind === 'push-button') && other.title)
+      .sort((a, b) => b.grid.column - a.grid.column)[0];
+    const field = page.widgets.get(child.id).element;
+    const control = field.matches('input, select') ? field : field.querySelector('input, select');
+    if (control) control.setAttribute('aria-label', left ? left.title.replace(/\s*(:|…|\.\.\.)$/, '') : child.id);
+  }
 }
 
 function buildLabel(widget) {
@@ -339,7 +363,8 @@ function textWidth(width) {
 }
 
 function buildEditor(widget) {
-  const input = element('input', { class: 'editor' + (widget.readOnly ? ' read-only' : ''), type: 'text', autocomplete: 'off', spellcheck: 'false', 'aria-label': widget.id });
+  const input = element('input', { class: 'editor' + (widget.readOnly ? ' read-only' : ''), type: 'text', autocomplete: 'off', spellcheck: 'false' });
+  if (widget.id === 'EditNameUser') input.setAttribute('list', 'user-properties');
   if (widget.readOnly) input.readOnly = true;
   if (widget.integer || widget.real) input.inputMode = 'decimal';
   if (widget.textWidth) input.style.width = textWidth(widget.textWidth);
@@ -354,7 +379,10 @@ function buildEditor(widget) {
       updateEditor(input, page.widgets.get(widget.id).json, !input.disabled);
     });
   };
-  input.addEventListener('input', () => { input.dataset.dirty = '1'; });
+  input.addEventListener('input', () => {
+    input.dataset.dirty = '1';
+    if (LIVE_FIELDS.has(widget.id)) commit();
+  });
   input.addEventListener('keydown', (event) => {
     if (event.key === 'Enter') { event.preventDefault(); commit(); }
     if (event.key === 'Escape') { input.value = page.widgets.get(widget.id).json.text; input.dataset.dirty = ''; }
@@ -606,6 +634,7 @@ function setUpChooser() {
   $('chooser-ok').addEventListener('click', acceptChooser);
   $('chooser-cancel').addEventListener('click', cancelChooser);
   $('chooser-name').addEventListener('keydown', (event) => { if (event.key === 'Enter') { event.preventDefault(); acceptChooser(); } });
+  $('chooser').addEventListener('keydown', (event) => { if (event.key === 'Escape') { event.preventDefault(); cancelChooser(); } });
   $('chooser-filter').addEventListener('change', () => { if (page.chooser) { page.chooser.filter = Number($('chooser-filter').value); listFolder(page.chooser.folder); } });
 }
 
@@ -724,8 +753,21 @@ async function acceptChooser() {
     else if (page.chooser === chooser) $('chooser').querySelector('.chooser-note').textContent = answer.why;
     return;
   }
-  const answer = await sendEvent('file', chooser.box.name, 'ok', joinPath(chooser.folder, withExtension(name)));
+  const chosen = withExtension(name);
+  if (chooser.box.saving && !(await mayReplace(chooser, chosen))) return;
+  const answer = await sendEvent('file', chooser.box.name, 'ok', joinPath(chooser.folder, chosen));
   if (!answer.ok) $('chooser').querySelector('.chooser-note').textContent = answer.why;
+}
+
+// A save-as box asks before an existing file is replaced, as the toolkit's own box does.
+async function mayReplace(chooser, name) {
+  const path = joinPath(chooser.folder, name);
+  const slash = path.lastIndexOf('/');
+  const query = new URLSearchParams({ folder: slash < 0 ? '' : path.slice(0, slash) });
+  const listing = await fetch(`/api/files?${query}`, { credentials: 'same-origin' }).then((r) => r.json()).catch(() => null);
+  const base = path.slice(slash + 1);
+  if (!listing || !listing.entries || !listing.entries.some((entry) => !entry.folder && entry.name === base)) return true;
+  return window.confirm(`${path} already exists. Replace it?`);
 }
 
 function cancelChooser() {

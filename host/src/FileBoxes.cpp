@@ -52,6 +52,7 @@ class HostBox : public virtual QORBaseUnknown {
 
   const std::string& Name() const { return info_.name; }
   const QOROpenBoxInfo& Info() const { return info_; }
+  void SetSaving(bool saving) { info_.saving = saving; }
   long ShowOrder() const { return showOrder_; }
   bool IsOpen() const { return dialog_ && !closed_ && dialog_->GetVisibility() == QORDlgShow; }
   QORDlgDialog* BoxDialog() const { return dialog_.Get(); }
@@ -153,7 +154,9 @@ HRESULT HostBox::BoxCommand(QORCommand*& command) const {
 
 class HostFileBox : public HostBox, public QORIFmuDialogBox {
  public:
-  HostFileBox(QORDialog* father, const QORString& name) : HostBox(father, name, "file box") {}
+  HostFileBox(QORDialog* father, const QORString& name, bool saving) : HostBox(father, name, "file box") {
+    SetSaving(saving);
+  }
 
   HRESULT SetTitle(const QORUnicodeString& title) override { return ApplyTitle(title); }
   QORDlgDialog* GetDialog() override { return BoxDialog(); }
@@ -227,9 +230,12 @@ bool& DocChooserAvailable() {
 
 }  // namespace
 
-HRESULT QORFileMenuMethods::CreateCurrentDocEnvDialogBox(QORDialog* father, const QORString& name, int /*style*/,
+// The style's save-as bit: the box names a file to be written.
+constexpr int kSaveAsStyle = 0x800000;
+
+HRESULT QORFileMenuMethods::CreateCurrentDocEnvDialogBox(QORDialog* father, const QORString& name, int style,
                                                          QORIFmuDialogBox*& box, const void* /*document*/) {
-  box = new HostFileBox(father, name);
+  box = new HostFileBox(father, name, (style & kSaveAsStyle) != 0);
   return box ? S_OK : E_FAIL;
 }
 

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -159,7 +160,14 @@ struct Replacement {
   bool writeFailed = false;
   bool wroteAfterFailure = false;  // so the caller went on, unaware of the failure
   std::string writeError;
+  std::uint64_t bytes = 0;
+  std::uint64_t lines = 0;
 };
+
+QORFileWrittenListener& WrittenListener() {
+  static QORFileWrittenListener listener;
+  return listener;
+}
 
 struct OpenFile {
   UniqueFd fd;
@@ -350,6 +358,7 @@ HRESULT FinishReplacement(OpenFile file) {
   if (!placed) return drop("renaming it into place failed (" + SystemError() + ")", true);
   if (r.refuseExisting) ::unlink(r.temporary.c_str());
   SyncFolder(FolderOf(target));
+  if (WrittenListener()) WrittenListener()(QORFileWritten{target, r.bytes, r.lines});
   return S_OK;
 }
 
@@ -416,6 +425,10 @@ HRESULT QORFWrite(unsigned int handle, const void* buffer, unsigned int length,
         break;
       case QORFileFault::Fail:
         break;
+    }
+    if (ok && file.replacement) {
+      file.replacement->bytes += done;
+      file.replacement->lines += static_cast<std::uint64_t>(std::count(bytes, bytes + done, '\n'));
     }
     if (!ok && file.replacement && !file.replacement->writeFailed) {
       file.replacement->writeFailed = true;
@@ -491,5 +504,7 @@ HRESULT QORGetRealPath(const QORUnicodeString& path, QORUnicodeString& realPath)
 void QORFReleaseLocks() { qorhost::ReleaseFileLocks(); }
 
 void QORFSetLockWait(int milliseconds) { qorhost::SetLockWait(milliseconds); }
+
+void QORFSetWrittenListener(QORFileWrittenListener listener) { WrittenListener() = std::move(listener); }
 
 void QORFSetFaultHook(QORFileFaultHook hook) { FaultHook::Instance().Set(std::move(hook)); }

@@ -42,6 +42,7 @@ void UiHost::Run(std::promise<Outcome>& started) {
   }
   for (Task& task : left) task.outcome.set_value(Failure{"the host is shutting down"});
   if (confinementFolder_) QORSetFileConfinement(nullptr);
+  QORFSetWrittenListener({});
   // The session cancels a running command and releases the host's objects on this thread.
   events_.reset();
   session_.reset();
@@ -68,6 +69,7 @@ Outcome UiHost::Initialise() {
       FAILED(QORSetFileConfinement(confinementFolder_->c_str(),
                                    [this](const std::string& path, const std::string& why) { NoteRefusal(path, why); })))
     return Failure{"cannot keep the files inside " + *confinementFolder_};
+  QORFSetWrittenListener([this](const QORFileWritten& written) { NoteWritten(written); });
   ShowMold();
   if (Outcome started = Execute(UiEvent{"start", {options_.commandClass}}); !started)
     return Failure{"cannot start " + options_.commandClass + ": " + started.Why()};
@@ -108,6 +110,20 @@ void UiHost::Publish() {
 // The module's own warning says that a file failed to open; the page says why the host refused it.
 void UiHost::NoteRefusal(const std::string& path, const std::string& why) {
   notice_ = Notice{notice_ ? notice_->serial + 1 : 1, path + " was refused: " + why};
+}
+
+// The page says where a save went, since the dialog itself says nothing when all went well.
+void UiHost::NoteWritten(const QORFileWritten& written) {
+  const auto endsWith = [&](std::string_view suffix) {
+    return written.path.size() >= suffix.size() && written.path.ends_with(suffix);
+  };
+  if (endsWith(".csv"))
+    presenter_.AddStatusNotice("Report saved: " + written.path + " (" + std::to_string(written.lines) + " lines)",
+                               /*problem=*/false);
+  else if (endsWith(".bom"))
+    presenter_.AddStatusNotice("Profile written: " + written.path, /*problem=*/false);
+  else
+    presenter_.AddStatusNotice("Saved " + written.path, /*problem=*/false);
 }
 
 // A box waiting for its answer is no work of the host's: the page shows the box, not the busy sign.

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "Expected.h"
+#include "QORSystemServices.h"
 #include "JournalCapture.h"
 #include "SnapshotHub.h"
 #include "UiEvent.h"
@@ -75,6 +76,7 @@ class UiHost {
   void ShowMold();
   void OnBoxChanged();
   void NoteRefusal(const std::string& path, const std::string& why);
+  void NoteWritten(const QORFileWritten& written);
   std::optional<Task> NextTask();
 
   UiHostOptions options_;

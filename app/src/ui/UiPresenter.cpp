@@ -36,8 +36,8 @@ void UiPresenter::ReportCheckFailure(const std::string& expression, const std::s
 
 void UiPresenter::ReportFileProblem(const QORFileProblem& problem) { AddStatusNotice(QORDescribeFileProblem(problem)); }
 
-void UiPresenter::AddStatusNotice(std::string text) {
-  statusNotices_.push_back(std::move(text));
+void UiPresenter::AddStatusNotice(std::string text, bool problem) {
+  statusNotices_.push_back({std::move(text), problem});
   boxChanged_();
 }
 

@@ -42,9 +42,14 @@ class UiPresenter : public QORPresenter {
 
   // Host thread: the broken assumptions reported so far, as lines.
   const std::vector<std::string>& CheckFailures() const { return checkFailures_; }
-  // Host thread: file problems and the application's notices so far, for the status line.
-  void AddStatusNotice(std::string text);
-  const std::vector<std::string>& StatusNotices() const { return statusNotices_; }
+  // Host thread: file problems and the application's notices so far, for the status line; a
+  // problem is shown as one, the rest (what was saved) plainly.
+  struct StatusNotice {
+    std::string text;
+    bool problem = true;
+  };
+  void AddStatusNotice(std::string text, bool problem = true);
+  const std::vector<StatusNotice>& StatusNotices() const { return statusNotices_; }
 
  private:
   bool Ask(ModalBox::Kind kind, const QORMessageBox& box);
@@ -57,7 +62,7 @@ class UiPresenter : public QORPresenter {
   bool released_ = false;
   long lastId_ = 0;
   std::vector<std::string> checkFailures_;
-  std::vector<std::string> statusNotices_;
+  std::vector<StatusNotice> statusNotices_;
 };
 
 }  // namespace moldbom

@@ -1,6 +1,8 @@
 // JSON views of the host's widget model and product structure for the page.
 #include "UiSnapshot.h"
 
+#include "ProductParameters.h"
+
 #include <nlohmann/json.hpp>
 
 #include "HostSession.h"
@@ -152,10 +154,16 @@ Json BoxesJson() {
     Json filters = Json::array();
     for (const auto& [description, pattern] : box.filters)
       filters.push_back({{"description", description}, {"pattern", pattern}});
-    boxes.push_back({{"name", box.name}, {"kind", box.kind}, {"title", box.title}, {"directory", box.directory},
+    boxes.push_back({{"name", box.name}, {"kind", box.kind}, {"saving", box.saving}, {"title", box.title}, {"directory", box.directory},
                      {"fileName", box.fileName}, {"filters", filters}});
   }
   return boxes;
+}
+
+Json NoticesJson(const std::vector<UiPresenter::StatusNotice>& notices) {
+  Json list = Json::array();
+  for (const auto& notice : notices) list.push_back({{"text", notice.text}, {"problem", notice.problem}});
+  return list;
 }
 
 Json HighlightedJson() {
@@ -229,7 +237,7 @@ std::string BuildStateJson(const SnapshotExtras& extras) {
                       {"checkFailures", extras.checkFailures},
                       {"notice", extras.notice ? Json{{"serial", extras.notice->serial}, {"text", extras.notice->text}} : Json()},
                       {"loadWarning", extras.loadWarning ? Json(*extras.loadWarning) : Json()},
-                      {"notices", extras.notices},
+                      {"notices", NoticesJson(extras.notices)},
                       {"tree", extras.treeSerial}};
   return state.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
 }
@@ -249,6 +257,8 @@ std::string BuildTreeJson(const QORMoldDocument& document) {
     children.push_back(std::move(node));
     ancestors.push_back(&children.back());
   });
+  // For the suggestions of the user-property column field.
+  root["userProperties"] = UserPropertyNames(document);
   return root.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
 }
 

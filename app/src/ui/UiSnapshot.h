@@ -24,7 +24,7 @@ struct SnapshotExtras {
   std::vector<std::string> checkFailures;
   std::optional<Notice> notice;
   std::optional<std::string> loadWarning;  // stands until the page is reloaded
-  std::vector<std::string> notices;  // for the status line
+  std::vector<UiPresenter::StatusNotice> notices;  // for the status line
   long treeSerial = 0;  // changes when another mold is opened: the page fetches its tree again
 };
 

@@ -1,0 +1,82 @@
+// What a newcomer relies on: buttons that follow the typed text, fields named by their labels,
+// suggestions of the mold's user properties, Escape closing the chooser, and word of each save.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { rmSync } from 'node:fs';
+import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser } from './harness.mjs';
+
+checkPrerequisites();
+const playwright = await loadPlaywright();
+
+const workspace = freshFolder('usability');
+let ui;
+let browser;
+let page;
+
+before(async () => {
+  ui = await startUi(workspace);
+  browser = await launchBrowser(playwright);
+  page = await browser.context.newPage();
+  await page.goto(ui.url);
+  await page.waitForSelector('#w-ListBOM table');
+  await page.click('.tree-item[data-path="TM-2417"] > .tree-node .tree-name');
+  await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (ui) await ui.stop();
+  rmSync(workspace, { recursive: true, force: true });
+});
+
+test('the add buttons follow the column names as they are typed, without Enter', async () => {
+  assert.equal(await page.isDisabled('#w-PushAdd'), true);
+  await page.click('#w-EditName');
+  await page.keyboard.type('Note');
+  await page.waitForFunction(() => !document.querySelector('#w-PushAdd').disabled);
+  await page.keyboard.press('Backspace');
+  await page.keyboard.press('Backspace');
+  await page.keyboard.press('Backspace');
+  await page.keyboard.press('Backspace');
+  await page.waitForFunction(() => document.querySelector('#w-PushAdd').disabled);
+});
+
+test('fields are named by the label beside them, and the user properties are suggested', async () => {
+  assert.ok(await page.getByRole('textbox', { name: 'Start', exact: true }).count());
+  assert.ok(await page.getByRole('textbox', { name: 'Increment', exact: true }).count());
+  assert.ok(await page.getByRole('textbox', { name: 'Profile', exact: true }).count());
+  const suggested = await page.$$eval('#user-properties option', (options) => options.map((o) => o.value));
+  assert.ok(suggested.includes('Material') && suggested.includes('MaterialDensity'), suggested.join(', '));
+  assert.equal(await page.getAttribute('#w-EditNameUser', 'list'), 'user-properties');
+});
+
+test('Escape closes the chooser as its cancel button does', async () => {
+  await page.click('#w-PushAnalyze');
+  await page.waitForSelector('#chooser:not([hidden])');
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#chooser', { state: 'hidden' });
+});
+
+test('a save says where the report went, and replacing it asks first', async () => {
+  const openSaveBox = async () => {
+    await page.click('#w-PushAnalyze');
+    await page.waitForSelector('#chooser:not([hidden])');
+    await page.fill('#chooser-name', 'bom');
+  };
+  await openSaveBox();
+  await page.click('#chooser-ok');
+  await page.waitForSelector('#chooser', { state: 'hidden' });
+  await page.waitForFunction(() => /^Report saved: .*bom\.csv \(\d+ lines\)$/.test(document.querySelector('#status').textContent));
+  assert.equal(await page.$eval('#status', (status) => status.classList.contains('refusal')), false);
+
+  await openSaveBox();
+  // The click returns only once the question is answered.
+  const asked = page.waitForEvent('dialog');
+  const clicked = page.click('#chooser-ok');
+  const dialog = await asked;
+  assert.match(dialog.message(), /bom\.csv already exists/);
+  await dialog.dismiss();
+  await clicked;
+  assert.equal(await page.isVisible('#chooser'), true, 'a refused replacement keeps the box open');
+  await page.click('#chooser-cancel');
+});
