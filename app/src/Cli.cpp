@@ -1,6 +1,7 @@
 // The moldbom command line: parses the arguments and runs the chosen subcommand.
 #include "Cli.h"
 
+#include "DiffCommand.h"
 #include "ReplayCommand.h"
 #include "ReportCommand.h"
 #include "ShowCommand.h"
@@ -18,7 +19,7 @@ int RunCli(int argc, char** argv, const CommandStreams& streams) {
   app.set_version_flag("--version", "moldbom " MOLDBOM_VERSION);
   app.require_subcommand(1);
   const std::vector<Command> commands = {AddShowCommand(app), AddReplayCommand(app), AddReportCommand(app),
-                                         AddUiCommand(app)};
+                                         AddDiffCommand(app), AddUiCommand(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
