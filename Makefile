@@ -14,7 +14,8 @@ PREFIX     ?= /usr/local
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 DEB_PACKAGES := g++ cmake ninja-build make pkg-config nlohmann-json3-dev libcli11-dev \
-                libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev dpkg-dev
+                libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev libxlsxwriter-dev \
+                dpkg-dev
 # The fuzz targets: libFuzzer comes with clang's runtime libraries.
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 FUZZ_TARGETS  := mold-json profile journal step

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "BatchPresenter.h"
+#include "CsvReport.h"
 #include "DuplicateNames.h"
 #include "HostSession.h"
 #include "JournalCapture.h"
@@ -15,6 +16,7 @@
 #include "TableView.h"
 #include "UserEvents.h"
 #include "WidgetKind.h"
+#include "XlsxReport.h"
 
 namespace moldbom {
 namespace {
@@ -61,6 +63,7 @@ class BatchReport {
   }
 
   const TableSnapshot& Table() const { return table_; }
+  bool IntegerNumbers() const { return integerNumbers_; }
   const std::string& WrittenProfile() const { return profile_; }
 
  private:
@@ -144,6 +147,11 @@ class BatchReport {
     if (const auto* label = DialogWidget<QORDlgLabel>("LbTotalPrice"))
       table_.totalLabel = label->GetTitle().Utf8();
     table_.total = EditorText("EditTotalPrice");
+    // Letters only when the dialog says so on both buttons, as its own numbering reads them.
+    const auto* integers = DialogWidget<QORDlgRadioButton>("RadioInteger");
+    const auto* letters = DialogWidget<QORDlgRadioButton>("RadioLetter");
+    integerNumbers_ = !(integers && letters && integers->GetState() == QORDlgUnchecked &&
+                        letters->GetState() == QORDlgChecked);
     profile_ = EditorText("ReportName");
     const std::size_t warningsBefore = presenter_.Warnings().size();
     if (auto failed = Refused("closing the dialog", events_.Perform({"close", "window"}))) return failed;
@@ -161,8 +169,25 @@ class BatchReport {
   BatchPresenter& presenter_;
   UserEvents& events_;
   TableSnapshot table_;
+  bool integerNumbers_ = true;
   std::string profile_;
 };
+
+// The spreadsheet beside the CSV takes the CSV's name with another extension, unless told otherwise.
+ReportOptions WithCsvForSpreadsheet(const ReportOptions& options) {
+  ReportOptions effective = options;
+  if (options.xlsxPath && !options.csvPath)
+    effective.csvPath = std::filesystem::path(*options.xlsxPath).replace_extension(".csv").string();
+  return effective;
+}
+
+// The date and project lines come from the CSV just saved: they are the dialog's, not ours.
+Outcome SaveSpreadsheet(const BatchReport& report, const std::string& csvPath, const std::string& xlsxPath) {
+  const Expected<CsvReport> csv = ReadCsvReport(csvPath);
+  if (!csv) return Failure{xlsxPath, 0, 0, "not saved: " + csv.Why()};
+  const XlsxContent content{{csv.Value().dateLine, csv.Value().projectLine}, report.Table(), report.IntegerNumbers()};
+  return WriteXlsx(LayOutSheet(content), xlsxPath);
+}
 
 }  // namespace
 
@@ -176,6 +201,8 @@ Command AddReportCommand(CLI::App& app) {
   report->add_option("--reference", options->referencePath, "A reference profile that seeds the profile")
       ->type_name("FILE");
   report->add_option("--csv", options->csvPath, "Save the report as this CSV file")->type_name("FILE");
+  report->add_option("--xlsx", options->xlsxPath, "Save the report as this spreadsheet too (beside the CSV)")
+      ->type_name("FILE");
   CLI::Option* letters = report->add_flag("--letters", options->letters, "Number the lines with letters");
   CLI::Option* start = report->add_option("--start", options->start, "The first number (integer numbering)")
                            ->check(CLI::PositiveNumber);
@@ -190,7 +217,12 @@ Command AddReportCommand(CLI::App& app) {
   return Command{report, [options](const CommandStreams& streams) { return RunReport(*options, streams); }};
 }
 
-int RunReport(const ReportOptions& options, const CommandStreams& streams) {
+int RunReport(const ReportOptions& given, const CommandStreams& streams) {
+  const ReportOptions options = WithCsvForSpreadsheet(given);
+  if (options.xlsxPath && Absolute(*options.xlsxPath) == Absolute(*options.csvPath)) {
+    streams.err << "moldbom report: --xlsx: " << Absolute(*options.xlsxPath) << " is the CSV report's name too\n";
+    return kExitBadInput;
+  }
   if (Outcome loaded = HostSession::LoadModule(); !loaded) {
     streams.err << "moldbom report: " << loaded.Why() << "\n";
     return kExitHostFailure;
@@ -222,6 +254,15 @@ int RunReport(const ReportOptions& options, const CommandStreams& streams) {
   streams.out << RenderTable(report.Table());
   if (options.csvPath) streams.out << "report: " << Absolute(*options.csvPath) << "\n";
   if (!report.WrittenProfile().empty()) streams.out << "profile: " << report.WrittenProfile() << "\n";
+  if (options.xlsxPath) {
+    const bool toldBefore = presenter.HadFileProblem();
+    if (Outcome saved = SaveSpreadsheet(report, Absolute(*options.csvPath), Absolute(*options.xlsxPath)); !saved) {
+      // The file services already said why when they could not put the file in place.
+      if (toldBefore || !presenter.HadFileProblem()) streams.err << "moldbom report: " << saved.Why() << "\n";
+      return kExitFileProblem;
+    }
+    streams.out << "spreadsheet: " << Absolute(*options.xlsxPath) << "\n";
+  }
   return presenter.HadFileProblem() ? kExitFileProblem : kExitOk;
 }
 
