@@ -67,6 +67,8 @@ TEST(XlsxLayoutTest, NumbersFormulasAndTextByColumn) {
 }
 
 TEST(XlsxLayoutTest, ColumnsAsTheTableShowsThem) {
+  XlsxContent letters = Content({"Number", "Qty"}, {{"1", "2"}});
+  letters.integerNumbers = false;
   const struct {
     const char* name;
     XlsxContent content;
@@ -79,6 +81,7 @@ TEST(XlsxLayoutTest, ColumnsAsTheTableShowsThem) {
       {"quantity hidden", Content({"Number", "Unit Price", "Price"}, {{"1", "2.5", "7.5"}}),
        {"n:1", "n:2.5", "n:7.5"}, {"", "t:Total price:", "f:SUM(C4:C4)=7.5"}},
       {"no lines", Content({"Number", "Price"}, {}), {"t:Total price:", "n:37.5"}, {"t:Total price:", "n:37.5"}},
+      {"letter numbers", letters, {"t:1", "n:2"}, {"t:Total price:", "n:37.5"}},
   };
   for (const auto& c : cases) {
     const std::vector<std::vector<std::string>> rows = Shown(LayOutSheet(c.content));
@@ -88,57 +91,35 @@ TEST(XlsxLayoutTest, ColumnsAsTheTableShowsThem) {
   }
 }
 
-TEST(XlsxLayoutTest, LetterNumbersStayText) {
-  XlsxContent content = Content({"Number", "Qty"}, {{"1", "2"}});
-  content.integerNumbers = false;
-  EXPECT_EQ(Shown(LayOutSheet(content))[3], (std::vector<std::string>{"t:1", "n:2"}));
-}
-
-std::string ReadFile(const fs::path& path) {
+std::string ReportBody(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  return text.substr(std::min(text.find('\n') + 1, text.size()));  // without the date line
 }
 
-// The report without its first line, which holds the date of the run.
-std::string WithoutDate(const std::string& csv) { return csv.substr(std::min(csv.find('\n') + 1, csv.size())); }
-
-class XlsxReportTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = fs::path(::testing::TempDir()) / "moldbom-xlsx-report";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-
-  int Run(const ReportOptions& options) {
-    out.str("");
-    err.str("");
-    return RunReport(options, CommandStreams{out, err});
-  }
-
-  fs::path dir;
-  std::ostringstream out;
-  std::ostringstream err;
-};
-
-TEST_F(XlsxReportTest, SpreadsheetBesideAnUnchangedCsv) {
+TEST(XlsxReportTest, SpreadsheetBesideAnUnchangedCsv) {
+  const fs::path dir = fs::path(::testing::TempDir()) / "moldbom-xlsx-report";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ostringstream out, err;
   ReportOptions options;
   options.sort = true;
   options.csvPath = (dir / "plain.csv").string();
-  ASSERT_EQ(Run(options), 0) << err.str();
+  ASSERT_EQ(RunReport(options, {out, err}), 0) << err.str();
 
   options.csvPath.reset();
   options.xlsxPath = (dir / "bom.xlsx").string();
-  ASSERT_EQ(Run(options), 0) << err.str();
+  ASSERT_EQ(RunReport(options, {out, err}), 0) << err.str();
   EXPECT_NE(out.str().find("report: " + (dir / "bom.csv").string() + "\nspreadsheet: " + *options.xlsxPath + "\n"),
             std::string::npos)
       << out.str();
-  EXPECT_EQ(WithoutDate(ReadFile(dir / "bom.csv")), WithoutDate(ReadFile(dir / "plain.csv")));
-  EXPECT_EQ(ReadFile(dir / "bom.xlsx").substr(0, 2), "PK") << "a zip archive";
+  EXPECT_EQ(ReportBody(dir / "bom.csv"), ReportBody(dir / "plain.csv"));
+  EXPECT_GT(fs::file_size(dir / "bom.xlsx"), 0u);
 
   options.xlsxPath = (dir / "bom.csv").string();
-  EXPECT_EQ(Run(options), 2);
-  EXPECT_EQ(err.str(), "moldbom report: --xlsx: " + (dir / "bom.csv").string() + " is the CSV report's name too\n");
+  EXPECT_EQ(RunReport(options, {out, err}), 2);
+  EXPECT_NE(err.str().find("moldbom report: --xlsx: " + (dir / "bom.csv").string() + " is the CSV report's name too\n"),
+            std::string::npos);
 }
 
 }  // namespace
