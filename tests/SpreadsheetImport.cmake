@@ -29,20 +29,7 @@ if(NOT rc EQUAL 0 OR NOT EXISTS ${WORKDIR}/out/bom.csv)
   message(FATAL_ERROR "LibreOffice could not convert the report (${rc}):\n${lo_out}\n${lo_err}")
 endif()
 
-# Splits each line of a file at a separator into a list of cells joined by "|", trailing empty
-# cells dropped (the report ends every field with ";").
-function(read_cells file separator out)
-  file(STRINGS ${file} lines ENCODING UTF-8)
-  set(rows)
-  foreach(line IN LISTS lines)
-    string(REPLACE "\r" "" line "${line}")
-    string(REPLACE "\"" "" line "${line}")
-    string(REPLACE "${separator}" "|" line "${line}")
-    string(REGEX REPLACE "\\|+$" "" line "${line}")
-    list(APPEND rows "${line}")
-  endforeach()
-  set(${out} "${rows}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/SpreadsheetCells.cmake)
 
 read_cells(${WORKDIR}/bom.csv ";" written)
 string(ASCII 9 tab)

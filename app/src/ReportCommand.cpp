@@ -143,15 +143,10 @@ class BatchReport {
   }
 
   std::optional<StepFailure> Close() {
-    if (const auto* list = DialogWidget<QORDlgMultiList>("ListBOM")) table_ = ReadVisibleTable(*list);
-    if (const auto* label = DialogWidget<QORDlgLabel>("LbTotalPrice"))
-      table_.totalLabel = label->GetTitle().Utf8();
-    table_.total = EditorText("EditTotalPrice");
-    // Letters only when the dialog says so on both buttons, as its own numbering reads them.
-    const auto* integers = DialogWidget<QORDlgRadioButton>("RadioInteger");
-    const auto* letters = DialogWidget<QORDlgRadioButton>("RadioLetter");
-    integerNumbers_ = !(integers && letters && integers->GetState() == QORDlgUnchecked &&
-                        letters->GetState() == QORDlgChecked);
+    if (std::optional<DialogTable> shown = ReadDialogTable()) {
+      table_ = std::move(shown->table);
+      integerNumbers_ = shown->integerNumbers;
+    }
     profile_ = EditorText("ReportName");
     const std::size_t warningsBefore = presenter_.Warnings().size();
     if (auto failed = Refused("closing the dialog", events_.Perform({"close", "window"}))) return failed;

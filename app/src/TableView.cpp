@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "HostSession.h"
 #include "QORDialogToolkit.h"
+#include "WidgetKind.h"
 
 namespace moldbom {
 namespace {
@@ -107,6 +109,20 @@ std::string RenderTable(const TableSnapshot& table) {
     out += total + "\n";
   }
   return out;
+}
+
+std::optional<DialogTable> ReadDialogTable() {
+  QORDlgDialog* dialog = HostSession::CommandDialog();
+  const auto* list = dialog ? As<QORDlgMultiList>(dialog->FindWidget("ListBOM")) : nullptr;
+  if (!list) return std::nullopt;
+  DialogTable read{ReadVisibleTable(*list), true};
+  if (const auto* label = As<QORDlgLabel>(dialog->FindWidget("LbTotalPrice"))) read.table.totalLabel = label->GetTitle().Utf8();
+  if (const auto* total = As<QORDlgEditor>(dialog->FindWidget("EditTotalPrice"))) read.table.total = total->GetLine().Utf8();
+  const auto* integers = As<QORDlgRadioButton>(dialog->FindWidget("RadioInteger"));
+  const auto* letters = As<QORDlgRadioButton>(dialog->FindWidget("RadioLetter"));
+  read.integerNumbers = !(integers && letters && integers->GetState() == QORDlgUnchecked &&
+                          letters->GetState() == QORDlgChecked);
+  return read;
 }
 
 }  // namespace moldbom

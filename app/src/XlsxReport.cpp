@@ -198,10 +198,14 @@ SheetLayout LayOutSheet(const XlsxContent& content) {
   return sheet;
 }
 
-Outcome WriteXlsx(const SheetLayout& sheet, const std::string& path) {
+Expected<std::string> XlsxBytes(const SheetLayout& sheet) {
   const ScratchFile scratch;
-  if (scratch.Path().empty()) return Failure{path, 0, 0, "not saved: no scratch file for the spreadsheet"};
-  const Expected<std::string> bytes = SpreadsheetBytes(sheet, scratch.Path());
+  if (scratch.Path().empty()) return Failure{"no scratch file for the spreadsheet"};
+  return SpreadsheetBytes(sheet, scratch.Path());
+}
+
+Outcome WriteXlsx(const SheetLayout& sheet, const std::string& path) {
+  const Expected<std::string> bytes = XlsxBytes(sheet);
   if (!bytes) return Failure{path, 0, 0, "not saved: " + bytes.Why()};
   unsigned int file = 0;
   if (FAILED(QORFOpen(QORUnicodeString(path.c_str()), "w+b", &file)))

@@ -34,6 +34,9 @@ struct SheetLayout {
 // row; the total row sums the Price column, or gives the dialog's total when that is hidden.
 SheetLayout LayOutSheet(const XlsxContent& content);
 
+// The sheet as the bytes of an .xlsx file.
+Expected<std::string> XlsxBytes(const SheetLayout& sheet);
+
 // Writes the sheet to path as the file services write every report: whole, or not at all.
 Outcome WriteXlsx(const SheetLayout& sheet, const std::string& path);
 

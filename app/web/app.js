@@ -138,6 +138,7 @@ function render(state, version) {
   $('command-state').textContent = state.command ? `${state.command.name} · ${state.command.state}` : 'no command running';
   drawDialog(state.dialog);
   $('ended').hidden = Boolean(state.command);
+  $('download-xlsx').hidden = !state.savedReport;
   markHighlighted(state.highlighted || []);
   drawChooser(state.boxes || []);
   drawModal(state.modal);

@@ -68,6 +68,16 @@ test('a save says where the report went, and replacing it asks first', async () 
   await page.waitForSelector('#chooser', { state: 'hidden' });
   await page.waitForFunction(() => /^Report saved: .*bom\.csv \(\d+ lines\)$/.test(document.querySelector('#status').textContent));
   assert.equal(await page.$eval('#status', (status) => status.classList.contains('refusal')), false);
+  // The saved report comes as a spreadsheet too.
+  await page.waitForSelector('#download-xlsx:not([hidden])');
+  const download = page.waitForEvent('download');
+  await page.click('#download-xlsx');
+  assert.equal((await download).suggestedFilename(), 'bom.xlsx');
+  const head = await page.evaluate(async () => {
+    const bytes = new Uint8Array(await (await fetch('/api/spreadsheet')).arrayBuffer());
+    return String.fromCharCode(bytes[0], bytes[1]);
+  });
+  assert.equal(head, 'PK');
 
   await openSaveBox();
   // The click returns only once the question is answered.

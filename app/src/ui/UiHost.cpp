@@ -2,6 +2,9 @@
 // snapshot published after each.
 #include "UiHost.h"
 
+#include <filesystem>
+
+#include "CsvReport.h"
 #include "DuplicateNames.h"
 #include "HostSession.h"
 #include "NumberCheck.h"
@@ -9,6 +12,7 @@
 #include "QORSystemServices.h"
 #include "UiSnapshot.h"
 #include "UserEvents.h"
+#include "XlsxReport.h"
 
 namespace moldbom {
 
@@ -103,8 +107,28 @@ Outcome UiHost::Execute(const UiEvent& event) {
 }
 
 void UiHost::Publish() {
-  hub_.PublishState(BuildStateJson(
-      {presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_, presenter_.StatusNotices(), treeSerial_}));
+  std::optional<std::string> savedReport;
+  {
+    std::lock_guard lock(savedMutex_);
+    if (saved_) savedReport = saved_->csvPath;
+  }
+  hub_.PublishState(BuildStateJson({presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_,
+                                    presenter_.StatusNotices(), treeSerial_, savedReport}));
+}
+
+Expected<UiHost::Download> UiHost::SavedReportAsSpreadsheet() const {
+  std::optional<SavedReport> saved;
+  {
+    std::lock_guard lock(savedMutex_);
+    saved = saved_;
+  }
+  if (!saved) return Failure{"no report was saved yet"};
+  const Expected<CsvReport> csv = ReadCsvReport(saved->csvPath);
+  if (!csv) return Failure{csv.Why()};
+  const XlsxContent content{{csv.Value().dateLine, csv.Value().projectLine}, saved->table.table, saved->table.integerNumbers};
+  Expected<std::string> bytes = XlsxBytes(LayOutSheet(content));
+  if (!bytes) return Failure{bytes.Why()};
+  return Download{std::filesystem::path(saved->csvPath).stem().string() + ".xlsx", std::move(bytes).Value()};
 }
 
 // The module's own warning says that a file failed to open; the page says why the host refused it.
@@ -117,10 +141,15 @@ void UiHost::NoteWritten(const QORFileWritten& written) {
   const auto endsWith = [&](std::string_view suffix) {
     return written.path.size() >= suffix.size() && written.path.ends_with(suffix);
   };
-  if (endsWith(".csv"))
+  if (endsWith(".csv")) {
+    // The table the report was just written from, for a spreadsheet of the same lines.
+    if (std::optional<DialogTable> table = ReadDialogTable()) {
+      std::lock_guard lock(savedMutex_);
+      saved_ = SavedReport{written.path, std::move(*table)};
+    }
     presenter_.AddStatusNotice("Report saved: " + written.path + " (" + std::to_string(written.lines) + " lines)",
                                /*problem=*/false);
-  else if (endsWith(".bom"))
+  } else if (endsWith(".bom"))
     presenter_.AddStatusNotice("Profile written: " + written.path, /*problem=*/false);
   else
     presenter_.AddStatusNotice("Saved " + written.path, /*problem=*/false);

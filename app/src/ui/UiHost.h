@@ -15,6 +15,7 @@
 #include "QORSystemServices.h"
 #include "JournalCapture.h"
 #include "SnapshotHub.h"
+#include "TableView.h"
 #include "UiEvent.h"
 #include "UiPresenter.h"
 #include "UiSnapshot.h"
@@ -55,6 +56,13 @@ class UiHost {
   UiPresenter::AnswerResult Answer(long boxId, const std::string& answer);
 
   SnapshotHub& Hub() { return hub_; }
+
+  struct Download {
+    std::string fileName;
+    std::string bytes;
+  };
+  // Any thread: the report saved last, as a spreadsheet of the table it was written from.
+  Expected<Download> SavedReportAsSpreadsheet() const;
 
   // Any thread: the first step of a shutdown. Open and later message boxes are answered no at
   // once and the page's streams end; events still run, so that waiting requests get an answer.
@@ -98,6 +106,13 @@ class UiHost {
   std::optional<Notice> notice_;
   std::optional<std::string> loadWarning_;
   long treeSerial_ = 0;
+
+  struct SavedReport {
+    std::string csvPath;
+    DialogTable table;
+  };
+  mutable std::mutex savedMutex_;
+  std::optional<SavedReport> saved_;  // written on the host thread, read by the server's
 };
 
 }  // namespace moldbom

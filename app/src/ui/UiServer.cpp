@@ -152,6 +152,7 @@ void UiServer::Route() {
   server_->Get(R"(/[A-Za-z0-9_.-]*)", [this](const Request& q, Response& r) { ServeAsset(q, r); });
   server_->Get("/api/state", [this](const Request&, Response& r) { ServeState(r); });
   server_->Get("/api/tree", [this](const Request&, Response& r) { ServeTree(r); });
+  server_->Get("/api/spreadsheet", [this](const Request&, Response& r) { ServeSpreadsheet(r); });
   server_->Get("/api/events", [this](const Request& q, Response& r) { ServeEvents(q, r); });
   server_->Get("/api/files", [this](const Request& q, Response& r) { ServeFiles(q, r); });
   server_->Post("/api/event", [this](const Request& q, Response& r) { PostEvent(q, r); });
@@ -207,6 +208,14 @@ void UiServer::ServeState(httplib::Response& response) const {
 }
 
 void UiServer::ServeTree(httplib::Response& response) const { response.set_content(*host_.Hub().Tree(), kJson); }
+
+// The report saved last, as a spreadsheet to download.
+void UiServer::ServeSpreadsheet(httplib::Response& response) const {
+  const Expected<UiHost::Download> download = host_.SavedReportAsSpreadsheet();
+  if (!download) return SendError(response, 404, download.Why());
+  response.set_header("Content-Disposition", "attachment; filename=\"" + download.Value().fileName + "\"");
+  response.set_content(download.Value().bytes, "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+}
 
 // Server-sent events: the current state at once, then each new state and every change of the busy
 // sign; a comment now and then keeps idle connections open.

@@ -58,6 +58,7 @@ class UiServer {
   void ServeAsset(const httplib::Request& request, httplib::Response& response) const;
   void ServeState(httplib::Response& response) const;
   void ServeTree(httplib::Response& response) const;
+  void ServeSpreadsheet(httplib::Response& response) const;
   void ServeEvents(const httplib::Request& request, httplib::Response& response);
   void ServeFiles(const httplib::Request& request, httplib::Response& response) const;
   void PostEvent(const httplib::Request& request, httplib::Response& response);

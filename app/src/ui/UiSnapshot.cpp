@@ -238,7 +238,8 @@ std::string BuildStateJson(const SnapshotExtras& extras) {
                       {"notice", extras.notice ? Json{{"serial", extras.notice->serial}, {"text", extras.notice->text}} : Json()},
                       {"loadWarning", extras.loadWarning ? Json(*extras.loadWarning) : Json()},
                       {"notices", NoticesJson(extras.notices)},
-                      {"tree", extras.treeSerial}};
+                      {"tree", extras.treeSerial},
+                      {"savedReport", extras.savedReport ? Json(*extras.savedReport) : Json()}};
   return state.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
 }
 

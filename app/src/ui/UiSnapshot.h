@@ -26,6 +26,7 @@ struct SnapshotExtras {
   std::optional<std::string> loadWarning;  // stands until the page is reloaded
   std::vector<UiPresenter::StatusNotice> notices;  // for the status line
   long treeSerial = 0;  // changes when another mold is opened: the page fetches its tree again
+  std::optional<std::string> savedReport;  // the report saved last, which the page offers as a spreadsheet
 };
 
 // Host thread only: reads the running command, its dialog and the host's boxes and editor.
