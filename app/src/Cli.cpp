@@ -2,6 +2,7 @@
 #include "Cli.h"
 
 #include "DiffCommand.h"
+#include "GenerateCommand.h"
 #include "ReplayCommand.h"
 #include "ReportCommand.h"
 #include "ShowCommand.h"
@@ -19,7 +20,7 @@ int RunCli(int argc, char** argv, const CommandStreams& streams) {
   app.set_version_flag("--version", "moldbom " MOLDBOM_VERSION);
   app.require_subcommand(1);
   const std::vector<Command> commands = {AddShowCommand(app), AddReplayCommand(app), AddReportCommand(app),
-                                         AddDiffCommand(app), AddUiCommand(app)};
+                                         AddDiffCommand(app), AddUiCommand(app), AddGenerateCommand(app)};
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
