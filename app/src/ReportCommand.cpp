@@ -14,6 +14,7 @@
 #include "QORDialogToolkit.h"
 #include "QORProductStructure.h"
 #include "TableView.h"
+#include "TerminalProgress.h"
 #include "UserEvents.h"
 #include "WidgetKind.h"
 #include "XlsxReport.h"
@@ -242,7 +243,12 @@ int RunReport(const ReportOptions& given, const CommandStreams& streams) {
   if (const std::optional<std::string> warning = DuplicateNamesWarning(*session.Document()))
     streams.err << "moldbom report: " << *warning << "\n";
   BatchReport report(options, session, presenter, events);
-  if (std::optional<StepFailure> failed = report.Run()) {
+  std::optional<StepFailure> failed;
+  {
+    TerminalProgress progress(streams.err, IsTerminalStderr(streams.err));
+    failed = report.Run();
+  }
+  if (failed) {
     streams.err << "moldbom report: " << failed->what << "\n";
     return presenter.HadFileProblem() ? kExitFileProblem : failed->exitCode;
   }

@@ -2,6 +2,7 @@
 #include "ProductDefinition.h"
 
 #include "ProductProperties.h"
+#include "ProgressMeter.h"
 #include "ProductReference.h"
 
 #include <cstring>
@@ -27,6 +28,7 @@ QORListValQORBaseUnknown_var* ProductDefinition::GetChildren(const char* interfa
   if (!OffersInterfaceNamed(this, interfaceName)) return nullptr;
   auto* list = new QORListValQORBaseUnknown_var;
   product_->AppendDefinitionsDepthFirst(interfaceName, *list);
+  ProgressBeginAnalysis(interfaceName, list->Size());
   return list;
 }
 

@@ -3,6 +3,7 @@
 #include "ProductOccurrence.h"
 
 #include "ProductDefinition.h"
+#include "ProgressMeter.h"
 #include "ProductProperties.h"
 #include "ProductReference.h"
 
@@ -45,6 +46,7 @@ QORListValQORBaseUnknown_var* ProductOccurrence::GetChildren(const char* interfa
   if (!OffersInterfaceNamed(this, interfaceName)) return nullptr;
   auto* list = new QORListValQORBaseUnknown_var;
   AppendDescendants(interfaceName, *list);
+  ProgressBeginAnalysis(interfaceName, list->Size());
   return list;
 }
 

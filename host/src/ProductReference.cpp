@@ -3,6 +3,7 @@
 
 #include "ProductDefinition.h"
 #include "ProductProperties.h"
+#include "ProgressMeter.h"
 
 #include <cstring>
 
@@ -32,6 +33,7 @@ QORListValQORBaseUnknown_var* ProductReference::GetChildren(const char* interfac
   if (!OffersInterfaceNamed(this, interfaceName)) return nullptr;
   auto* list = new QORListValQORBaseUnknown_var;
   AppendDefinitionsDepthFirst(interfaceName, *list);
+  ProgressBeginAnalysis(interfaceName, list->Size());
   return list;
 }
 

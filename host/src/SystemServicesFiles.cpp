@@ -5,6 +5,7 @@
 
 #include "FileConfinement.h"
 #include "FileLocks.h"
+#include "ProgressMeter.h"
 #include "QORMessages.h"
 
 #include <fcntl.h>
@@ -173,7 +174,13 @@ struct OpenFile {
   UniqueFd fd;
   std::string path;  // as the caller named it
   std::optional<Replacement> replacement;
+  const char* progressPhase = nullptr;  // lines written count towards it
 };
+
+// The module writes profiles (named ".bom") and CSV reports, one line per write.
+const char* WritePhaseOf(const std::string& path) {
+  return path.size() >= 4 && path.compare(path.size() - 4, 4, ".bom") == 0 ? "profile-write" : "report";
+}
 
 // Open files by handle; handle h is slot h - 1, and freed slots are reused so handles stay small.
 class FileTable {
@@ -376,6 +383,8 @@ HRESULT QORFOpen(const QORUnicodeString& path, const char* mode, unsigned int* h
   if (mode[0] == 'w' && !IsSpecialFile(name)) {
     std::optional<OpenFile> file = BeginReplacement(name, (*flags & O_EXCL) != 0);
     if (!file) return E_FAIL;
+    file->progressPhase = WritePhaseOf(name);
+    qorhost::ProgressBegin(file->progressPhase, -1);
     *handle = FileTable::Instance().Add(std::move(*file));
     return S_OK;
   }
@@ -388,6 +397,7 @@ HRESULT QORFOpen(const QORUnicodeString& path, const char* mode, unsigned int* h
 HRESULT QORFClose(unsigned int handle) {
   std::optional<OpenFile> file = FileTable::Instance().Take(handle);
   if (!file) return E_FAIL;
+  if (file->progressPhase) qorhost::ProgressEnd();
   if (file->replacement) return FinishReplacement(std::move(*file));
   if (Injected(QORFileStep::Close, file->path)) return E_FAIL;
   return ::close(file->fd.Release()) == 0 ? S_OK : E_FAIL;
@@ -402,6 +412,13 @@ HRESULT QORFRead(unsigned int handle, void* buffer, unsigned int length, unsigne
     if (Injected(QORFileStep::Read, file.path)) return;
     ok = ReadFully(file.fd.Get(), static_cast<char*>(buffer), length, done);
   });
+  // The module reads a profile whole, so its lines are known only once they are read.
+  if (found && ok) {
+    const char* bytes = static_cast<const char*>(buffer);
+    const long lines = qorhost::LineEndsIn(bytes, done) + (done > 0 && bytes[done - 1] != '\n');
+    qorhost::ProgressBegin("profile-read", lines);
+    qorhost::ProgressAdvance(lines);
+  }
   if (bytesRead) *bytesRead = static_cast<unsigned int>(done);
   return found && ok ? S_OK : E_FAIL;
 }
@@ -412,12 +429,14 @@ HRESULT QORFWrite(unsigned int handle, const void* buffer, unsigned int length,
   if (!buffer && length > 0) return E_FAIL;
   bool ok = false;
   std::size_t done = 0;
+  long linesWritten = 0;
   const bool found = FileTable::Instance().With(handle, [&](OpenFile& file) {
     if (file.replacement && file.replacement->writeFailed) file.replacement->wroteAfterFailure = true;
     const char* bytes = static_cast<const char*>(buffer);
     switch (FaultHook::Instance().Ask(QORFileStep::Write, file.path)) {
       case QORFileFault::None:
         ok = WriteFully(file.fd.Get(), bytes, length, done);
+        if (file.progressPhase) linesWritten = qorhost::LineEndsIn(bytes, done);
         break;
       case QORFileFault::Short:
         WriteFully(file.fd.Get(), bytes, length / 2, done);
@@ -436,6 +455,8 @@ HRESULT QORFWrite(unsigned int handle, const void* buffer, unsigned int length,
     }
   });
   if (bytesWritten) *bytesWritten = static_cast<unsigned int>(done);
+  // Outside the file table's lock: the listener is someone else's code.
+  if (linesWritten > 0) qorhost::ProgressAdvance(linesWritten);
   return found && ok ? S_OK : E_FAIL;
 }
 

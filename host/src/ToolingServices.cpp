@@ -2,6 +2,7 @@
 // command, and all instances of a product.
 #include "ProductOccurrence.h"
 #include "ProductReference.h"
+#include "ProgressMeter.h"
 #include "QORMoldComponents.h"
 
 #include <algorithm>
@@ -60,6 +61,8 @@ HRESULT QORMldServicesComponents::CastToQORIMldComponent(const QORBaseUnknown_va
 
 HRESULT QORTlgServicesFunction::ModifyWorkMode(const QORIProduct_var& product, int mode) {
   if (!product || (mode != 0 && mode != 1)) return E_FAIL;
+  // The analysis puts every instance it walks in work mode: that is its progress.
+  if (mode == 1) qorhost::ProgressAdvance();
   WorkModes& state = State();
   if (mode == 0) {
     Remove(state.inWorkMode, product);
