@@ -98,11 +98,13 @@ class Builder {
     Prng revision(seed ^ 0xA5A5F00DCAFEULL);
     std::vector<GeneratedInstance>& top = mold_.products[0].instances;
     std::vector<GeneratedInstance> kept;
+    // Small molds change more, so that a few instances already show every kind of change.
+    const long percent = size_ < 200 ? 12 : 3;
     for (GeneratedInstance& instance : top) {
       const bool leaf = mold_.products[instance.product].instances.empty();
       const long roll = leaf ? revision.Below(100) : 100;
-      if (roll < 3) continue;  // added since the previous revision
-      if (roll < 6) instance.name += "r";  // renamed since; current names all end in a digit
+      if (roll < percent) continue;  // added since the previous revision
+      if (roll < 2 * percent) instance.name += "r";  // renamed since; current names all end in a digit
       kept.push_back(std::move(instance));
     }
     const long droppedSince = std::max(1L, size_ / 40);
@@ -236,7 +238,10 @@ class Builder {
       const Family& family = families_[static_cast<std::size_t>(rng_.Below(rng_.Below(familyCount) + 1))];
       GeneratedInstance instance{NextName(prefix + family.base, rng_), rng_.Pick(family.parts), std::nullopt};
       const std::optional<std::string>& partReference = mold_.products[instance.product].reference;
-      if (rng_.Chance(3)) instance.reference = partReference.value_or(family.base) + " cut to " + std::to_string(20 + rng_.Below(200));
+      // A few instances carry a reference of their own; an empty one groups them by part instead.
+      if (rng_.Chance(4))
+        instance.reference = rng_.Chance(25) ? std::string()
+                                             : partReference.value_or(family.base) + " cut to " + std::to_string(20 + rng_.Below(200));
       instances.push_back(std::move(instance));
     }
     return instances;
