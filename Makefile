@@ -22,7 +22,7 @@ FUZZ_TARGETS  := mold-json profile journal step
 # The browser tests: Debian's Chromium, driven by playwright-core from npm (no browser download).
 BROWSER_TESTS := tests/browser
 
-.PHONY: all deps browser-deps build run report test test-asan fuzz install deb clean
+.PHONY: all deps browser-deps build run report test test-asan property fuzz install deb clean
 
 all: build
 
@@ -69,6 +69,18 @@ report: build
 
 test: build browser-deps
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The module's CSV report and profile against a plain model of its rules, byte for byte, on
+# PROPERTY_MOLDS random small molds from PROPERTY_FIRST_SEED on (stopping after PROPERTY_SECONDS
+# when that is not 0), then once on generated molds of the PROPERTY_LARGE sizes.
+PROPERTY_MOLDS      ?= 100000
+PROPERTY_FIRST_SEED ?= 1
+PROPERTY_SECONDS    ?= 0
+PROPERTY_LARGE      ?= 10000,20000
+property: build
+	MOLDBOM_PROPERTY_MOLDS=$(PROPERTY_MOLDS) MOLDBOM_PROPERTY_FIRST_SEED=$(PROPERTY_FIRST_SEED) \
+	  MOLDBOM_PROPERTY_SECONDS=$(PROPERTY_SECONDS) MOLDBOM_PROPERTY_LARGE=$(PROPERTY_LARGE) \
+	  $(BUILD)/tests/property_tests --gtest_filter='BomPropertyTest.*'
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps browser-deps
