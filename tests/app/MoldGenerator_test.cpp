@@ -2,9 +2,14 @@
 // mix the benchmarks and property tests rely on.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "Cli.h"
 #include "MoldGenerator.h"
 #include "QORProductStructure.h"
 
@@ -103,6 +108,29 @@ TEST(MoldGenerator, PreviousRevisionDropsRenamesAndAddsInstances) {
   EXPECT_GT(onlyNow, 0) << "instances added since";
   EXPECT_GT(now.size() - static_cast<std::size_t>(onlyNow), now.size() * 9 / 10) << "mostly the same mold";
   EXPECT_TRUE(QORMoldDocument::LoadText(MoldJsonText(previous), "previous.json").Ok());
+}
+
+TEST(GenerateCommand, WritesTheMoldOrSaysWhyNot) {
+  const std::string out = (std::filesystem::path(::testing::TempDir()) / "generated.json").string();
+  const std::string expected = MoldJsonText(GenerateMold({.instances = 25, .seed = 4, .previousRevision = true}));
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    bool printsMold;
+  };
+  for (const Case& c : std::vector<Case>{{{"generate", "25", "--seed", "4", "--revision"}, kExitOk, true},
+                                        {{"generate", "25", "--seed", "4", "--revision", "--out", out}, kExitOk, false},
+                                        {{"generate", "0"}, kExitBadInput, false},
+                                        {{"generate", "5", "--out", "/nonexistent/x.json"}, kExitFileProblem, false}}) {
+    std::vector<char*> argv{const_cast<char*>("moldbom")};
+    for (const std::string& arg : c.args) argv.push_back(const_cast<char*>(arg.c_str()));
+    std::ostringstream printed, errors;
+    EXPECT_EQ(RunCli(static_cast<int>(argv.size()), argv.data(), CommandStreams{printed, errors}), c.exitCode)
+        << c.args.back() << ": " << errors.str();
+    EXPECT_EQ(printed.str() == expected, c.printsMold) << c.args.back();
+  }
+  std::ifstream written(out, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), expected);
 }
 
 }  // namespace
