@@ -20,6 +20,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -177,9 +178,15 @@ struct OpenFile {
   const char* progressPhase = nullptr;  // lines written count towards it
 };
 
-// The module writes profiles (named ".bom") and CSV reports, one line per write.
+bool EndsWith(const std::string& text, std::string_view end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The module writes profiles (named ".bom") and CSV reports, one line per write; spreadsheets are
+// the application's, written whole, and have no lines to count.
 const char* WritePhaseOf(const std::string& path) {
-  return path.size() >= 4 && path.compare(path.size() - 4, 4, ".bom") == 0 ? "profile-write" : "report";
+  if (EndsWith(path, ".xlsx")) return nullptr;
+  return EndsWith(path, ".bom") ? "profile-write" : "report";
 }
 
 // Open files by handle; handle h is slot h - 1, and freed slots are reused so handles stay small.
@@ -384,7 +391,7 @@ HRESULT QORFOpen(const QORUnicodeString& path, const char* mode, unsigned int* h
     std::optional<OpenFile> file = BeginReplacement(name, (*flags & O_EXCL) != 0);
     if (!file) return E_FAIL;
     file->progressPhase = WritePhaseOf(name);
-    qorhost::ProgressBegin(file->progressPhase, -1);
+    if (file->progressPhase) qorhost::ProgressBegin(file->progressPhase, -1);
     *handle = FileTable::Instance().Add(std::move(*file));
     return S_OK;
   }

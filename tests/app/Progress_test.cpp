@@ -48,6 +48,7 @@ class ReportProgressTest : public ::testing::Test {
     options.moldPath = (dir / "mold.json").string();
     options.profilePath = (dir / "p.bom").string();
     options.csvPath = (dir / "r.csv").string();
+    options.xlsxPath = (dir / "r.xlsx").string();  // written whole by the application: no phase of its own
     options.keep = keep;
     options.yes = true;
     std::ostringstream out;
