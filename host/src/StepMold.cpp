@@ -101,7 +101,8 @@ struct Node {
 
 class Builder {
  public:
-  Builder(const StepFile& file, std::string fileStem) : file_(file), fileStem_(std::move(fileStem)) {}
+  Builder(const StepFile& file, std::string fileStem, StepInstanceNames* names)
+      : file_(file), fileStem_(std::move(fileStem)), names_(names) {}
 
   std::variant<MoldDescription, StepError> Build() {
     if (!ReadStructure() || !CheckAcyclic() || !BuildProducts() || !CheckExpansion()) return *error_;
@@ -287,6 +288,7 @@ class Builder {
         instance.name = InstanceName(raw, nodes_[child].productId, nodes_[i].productId, siblings, running);
         instance.of = ids_[child];
         instanceOf_.emplace(occurrence->entity, std::make_pair(i, instances.size() - 1));
+        if (names_) names_->occurrences.emplace(occurrence->entity, instance.name);
       }
     }
     return ChooseRoot();
@@ -301,6 +303,10 @@ class Builder {
       for (std::size_t i = 0; i < nodes_.size(); ++i) roots.push_back(i);
     if (roots.size() == 1) {
       description_.root = ids_[roots.front()];
+      if (names_) {
+        names_->root = description_.products[roots.front()].partNumber;
+        names_->rootDefinition = nodes_[roots.front()].definition->entity;
+      }
       return true;
     }
     MoldProduct root;
@@ -309,9 +315,12 @@ class Builder {
     auto& instances = root.instances.emplace();
     std::unordered_set<std::string> siblings;
     std::unordered_map<std::string, int> running;
-    for (const std::size_t i : roots)
+    for (const std::size_t i : roots) {
       instances.push_back(MoldInstance{InstanceName(nodes_[i].productId, nodes_[i].productId, root.id, siblings, running),
                                        ids_[i], std::nullopt});
+      if (names_) names_->roots.emplace(nodes_[i].definition->entity, instances.back().name);
+    }
+    if (names_) names_->root = root.partNumber;
     description_.notes.push_back("the file holds " + std::to_string(roots.size()) + " root products; they are placed in " +
                                  Quoted(root.id));
     description_.root = root.id;
@@ -452,6 +461,7 @@ class Builder {
 
   const StepFile& file_;
   std::string fileStem_;
+  StepInstanceNames* names_;
   std::vector<Node> nodes_;
   std::unordered_map<std::uint64_t, std::size_t> nodeIndex_;  // product definition to node
   std::unordered_map<std::uint64_t, std::uint64_t> occurrenceOwner_;
@@ -471,14 +481,15 @@ void SetDefaultBomFlags(MoldDescription& description) {
     if (product.properties && !product.properties->bom) product.properties->bom = true;
 }
 
-std::variant<MoldDescription, StepError> ReadStepMold(std::string_view text, const std::string& fileStem) {
+std::variant<MoldDescription, StepError> ReadStepMold(std::string_view text, const std::string& fileStem,
+                                                      StepInstanceNames* names) {
   auto read = ReadStep(text, IsKeptType);
   if (auto* error = std::get_if<StepError>(&read)) return std::move(*error);
   const StepFile& file = std::get<StepFile>(read);
   bool anyDefinition = false;
   for (const StepRecord& record : file.records) anyDefinition = anyDefinition || IsOneOf(record.type, kDefinitionTypes);
   if (!anyDefinition) return StepError{0, 0, "the file holds no product (no PRODUCT_DEFINITION)"};
-  return Builder(file, fileStem).Build();
+  return Builder(file, fileStem, names).Build();
 }
 
 }  // namespace qorhost
