@@ -66,7 +66,8 @@ std::optional<CachedScene> ViewCache::Find(const std::string& key) const {
 bool ViewCache::Prepare() const {
   std::error_code error;
   if (folder_.empty()) return false;
-  fs::create_directories(folder_, error);
+  // Scenes show what the user's molds hold: the folder is theirs alone.
+  if (fs::create_directories(folder_, error)) fs::permissions(folder_, fs::perms::owner_all, error);
   return !error && fs::is_directory(folder_);
 }
 

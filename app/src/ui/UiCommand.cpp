@@ -11,6 +11,7 @@
 #include "HostSession.h"
 #include "UiHost.h"
 #include "UiServer.h"
+#include "ViewBuilder.h"
 #include "Workspace.h"
 
 namespace moldbom {
@@ -56,6 +57,9 @@ int RunUi(const UiOptions& options, const CommandStreams& streams) {
 
   UiHostOptions hostOptions{Absolute(options.moldPath.value_or(kSampleMoldPath)), options.capturePath, "QORMldBOMCom",
                             options.catalogPath.empty() ? std::string() : Absolute(options.catalogPath)};
+  // The view reads the mold file on its own thread while the host loads it: neither waits for the other.
+  moldview::ViewBuilder view(hostOptions.moldPath, moldview::ViewCache::UserFolder());
+  view.Start();
   UiHost host(std::move(hostOptions));
   host.ConfineFilesTo(options.workspace);
   if (Outcome started = host.Start(); !started) {
@@ -64,6 +68,7 @@ int RunUi(const UiOptions& options, const CommandStreams& streams) {
   }
   UiServerOptions serverOptions;
   serverOptions.port = options.port;
+  serverOptions.view = &view;
   UiServer server(host, std::move(workspace).Value(), serverOptions);
   if (Outcome listening = server.Start(); !listening) {
     streams.err << "moldbom ui: " << listening.Why() << "\n";

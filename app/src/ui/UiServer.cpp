@@ -16,6 +16,7 @@
 #include "UiEvent.h"
 #include "UiHost.h"
 #include "WebAssets.h"
+#include "ViewRoutes.h"
 
 namespace moldbom {
 namespace {
@@ -157,6 +158,7 @@ void UiServer::Route() {
   server_->Get("/api/files", [this](const Request& q, Response& r) { ServeFiles(q, r); });
   server_->Post("/api/event", [this](const Request& q, Response& r) { PostEvent(q, r); });
   server_->Post("/api/answer", [this](const Request& q, Response& r) { PostAnswer(q, r); });
+  if (options_.view) AddViewRoutes(*server_, *options_.view);
 }
 
 // True when the request may go on to its route; otherwise the response is the refusal, or the

@@ -21,6 +21,10 @@ struct Request;
 struct Response;
 }  // namespace httplib
 
+namespace moldview {
+class ViewBuilder;
+}
+
 namespace moldbom {
 
 class UiHost;
@@ -33,6 +37,7 @@ struct UiServerOptions {
   std::size_t maxBodyBytes = 64 * 1024;
   int keepAliveSeconds = 5;
   int ioTimeoutSeconds = 5;
+  const moldview::ViewBuilder* view = nullptr;  // the 3D view of a CAD mold; none without
 };
 
 class UiServer {

@@ -1,0 +1,53 @@
+// Routes of the 3D view. A scene still being built is a 503 with the time to ask again; a mold
+// without one is a 404 that says why.
+#include "ViewRoutes.h"
+
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include "ViewBuilder.h"
+
+namespace moldbom {
+namespace {
+
+using Json = nlohmann::json;
+using moldview::ViewState;
+
+constexpr const char* kJson = "application/json; charset=utf-8";
+
+// The scene, or the refusal already written to response.
+std::shared_ptr<const moldview::CachedScene> ReadyScene(const moldview::ViewBuilder& view, httplib::Response& response) {
+  const moldview::ViewStatus status = view.Status();
+  if (std::shared_ptr<const moldview::CachedScene> scene = view.Scene()) return scene;
+  const bool building = status.state == ViewState::Building;
+  response.status = building ? 503 : 404;
+  if (building) response.set_header("Retry-After", "1");
+  response.set_content(Json{{"error", building ? "the view is being built" : status.why}}.dump(), kJson);
+  return nullptr;
+}
+
+}  // namespace
+
+void AddViewRoutes(httplib::Server& server, const moldview::ViewBuilder& view) {
+  server.Get("/api/view", [&view](const httplib::Request&, httplib::Response& response) {
+    const moldview::ViewStatus status = view.Status();
+    const Json body = {{"state", moldview::ViewStateName(status.state)},
+                       {"progress", status.progress},
+                       {"stage", status.stage},
+                       {"why", status.why},
+                       {"fromCache", status.fromCache}};
+    response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), kJson);
+  });
+  server.Get("/api/view/scene.glb", [&view](const httplib::Request&, httplib::Response& response) {
+    if (const auto scene = ReadyScene(view, response))
+      response.set_content_provider(scene->glb.size(), "model/gltf-binary",
+                                    [scene](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                      return sink.write(scene->glb.data() + offset, length);
+                                    });
+  });
+  server.Get("/api/view/map", [&view](const httplib::Request&, httplib::Response& response) {
+    if (const auto scene = ReadyScene(view, response)) response.set_content(scene->map, kJson);
+  });
+}
+
+}  // namespace moldbom
