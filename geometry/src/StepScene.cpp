@@ -124,7 +124,7 @@ class SceneBuilder {
     shapes_ = XCAFDoc_DocumentTool::ShapeTool(document_.Get()->Main());
     STEPCAFControl_Reader reader;
     reader.SetNameMode(Standard_True);
-    reader.SetColorMode(Standard_True);
+    reader.SetColorMode(Standard_False);
     reader.SetLayerMode(Standard_False);
     reader.SetPropsMode(Standard_False);
     reader.SetGDTMode(Standard_False);
