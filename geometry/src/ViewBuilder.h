@@ -33,6 +33,8 @@ class ViewBuilder {
   ViewBuilder& operator=(const ViewBuilder&) = delete;
 
   void Start();
+  // The build stops at its next step; the view stays as it was.
+  void Cancel() { cancel_ = true; }
   ViewStatus Status() const;
   // Null until the view is ready.
   std::shared_ptr<const CachedScene> Scene() const;

@@ -7,12 +7,13 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "HostSession.h"
 #include "UiHost.h"
 #include "UiServer.h"
 #include "UiTestFolder.h"
-#include "ViewBuilder.h"
+#include "ViewService.h"
 
 namespace moldbom {
 namespace {
@@ -25,9 +26,10 @@ const fs::path kSharedStep = MOLDBOM_SHARED_STEP_DIR;
 class ViewRoutesTest : public ::testing::Test {
  protected:
   void Serve(const fs::path& mold) {
-    view = std::make_unique<moldview::ViewBuilder>(mold.string(), folder.Path() / "cache");
-    view->Start();
-    ASSERT_TRUE(view->WaitUntilDone(std::chrono::minutes(2)));
+    view = std::make_unique<moldview::ViewService>(folder.Path() / "cache");
+    view->Show(mold.string());
+    for (int i = 0; i < 600 && view->Current().status.state == moldview::ViewState::Building; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
     fs::create_directories(folder.Path() / "ws");
     host = std::make_unique<UiHost>(UiHostOptions{kSampleMoldPath, std::nullopt, "QORMldBOMCom", {}});
     ASSERT_TRUE(host->Start());
@@ -52,7 +54,7 @@ class ViewRoutesTest : public ::testing::Test {
   }
 
   TestFolder folder;
-  std::unique_ptr<moldview::ViewBuilder> view;
+  std::unique_ptr<moldview::ViewService> view;
   std::unique_ptr<UiHost> host;
   std::unique_ptr<UiServer> server;
   std::unique_ptr<httplib::Client> client;
@@ -82,7 +84,7 @@ TEST_F(ViewRoutesTest, TheSceneAndItsMappingReachThePage) {
   ASSERT_TRUE(scene);
   EXPECT_EQ(scene->status, 200);
   EXPECT_EQ(scene->get_header_value("Content-Type"), "model/gltf-binary");
-  EXPECT_EQ(scene->body, view->Scene()->glb);
+  EXPECT_EQ(scene->body, view->Current().scene->glb);
   const httplib::Result map = client->Get("/api/view/map", page);
   ASSERT_TRUE(map);
   EXPECT_TRUE(Json::parse(map->body)["nodes"].contains("AS1-AC-214/L-BRACKET ASSEMBLY_1/NUT-BOLT ASSEMBLY_1/NUT_1"));

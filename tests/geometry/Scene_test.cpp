@@ -2,6 +2,7 @@
 // instance paths to the nodes the kernel wrote, on the shared public assemblies.
 #include "SceneMap.h"
 #include "ViewBuilder.h"
+#include "ViewService.h"
 
 #include "QORProductStructure.h"
 
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace moldview {
 namespace {
@@ -100,6 +102,28 @@ TEST(ViewBuilder, AMoldWithoutShapesHasNoView) {
     EXPECT_FALSE(builder.Scene());
   }
   EXPECT_TRUE(!fs::exists(cache) || fs::is_empty(cache));
+  fs::remove_all(cache);
+}
+
+// Another mold shown replaces the view and its serial; the same unchanged file keeps both.
+TEST(ViewService, FollowsTheMoldShown) {
+  const fs::path cache = fs::path(::testing::TempDir()) / "moldbom-view-service-cache";
+  ViewService service(cache);
+  EXPECT_EQ(service.Current().status.state, ViewState::None);
+  const auto settled = [&] {
+    for (int i = 0; i < 600 && service.Current().status.state == ViewState::Building; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return service.Current();
+  };
+  service.Show(MOLDBOM_TEST_DATA "/step/fixture.stp");
+  const ViewService::Now first = settled();
+  EXPECT_EQ(first.status.state, ViewState::Failed);
+  service.Show(MOLDBOM_SAMPLE_DIR "/sample-mold.json");
+  const ViewService::Now second = settled();
+  EXPECT_EQ(second.status.state, ViewState::None);
+  EXPECT_GT(second.serial, first.serial);
+  service.Show(MOLDBOM_SAMPLE_DIR "/sample-mold.json");
+  EXPECT_EQ(service.Current().serial, second.serial);
   fs::remove_all(cache);
 }
 

@@ -11,7 +11,7 @@
 #include "HostSession.h"
 #include "UiHost.h"
 #include "UiServer.h"
-#include "ViewBuilder.h"
+#include "ViewService.h"
 #include "Workspace.h"
 
 namespace moldbom {
@@ -58,9 +58,10 @@ int RunUi(const UiOptions& options, const CommandStreams& streams) {
   UiHostOptions hostOptions{Absolute(options.moldPath.value_or(kSampleMoldPath)), options.capturePath, "QORMldBOMCom",
                             options.catalogPath.empty() ? std::string() : Absolute(options.catalogPath)};
   // The view reads the mold file on its own thread while the host loads it: neither waits for the other.
-  moldview::ViewBuilder view(hostOptions.moldPath, moldview::ViewCache::UserFolder());
-  view.Start();
+  moldview::ViewService view(moldview::ViewCache::UserFolder());
+  view.Show(hostOptions.moldPath);
   UiHost host(std::move(hostOptions));
+  host.OnMoldShown([&view](const std::string& moldPath) { view.Show(moldPath); });
   host.ConfineFilesTo(options.workspace);
   if (Outcome started = host.Start(); !started) {
     streams.err << "moldbom ui: " << started.Why() << "\n";

@@ -10,6 +10,7 @@
 #include "NumberCheck.h"
 #include "QORMessages.h"
 #include "QORSystemServices.h"
+#include "QORProductStructure.h"
 #include "UiSnapshot.h"
 #include "UserEvents.h"
 #include "XlsxReport.h"
@@ -81,6 +82,7 @@ Outcome UiHost::Initialise() {
 }
 
 void UiHost::ShowMold() {
+  if (onMoldShown_) onMoldShown_(session_->Document()->FileName());
   hub_.SetTree(BuildTreeJson(*session_->Document()));
   ++treeSerial_;
   loadWarning_ = DuplicateNamesWarning(*session_->Document());

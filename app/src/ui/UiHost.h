@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -44,6 +45,8 @@ class UiHost {
   // Before Start: the host's file services will reach nothing outside folder, and the page will
   // say why a name was refused.
   void ConfineFilesTo(std::string folder) { confinementFolder_ = std::move(folder); }
+  // Before Start: called on the host thread with the file of each mold shown, the first included.
+  void OnMoldShown(std::function<void(const std::string& moldPath)> shown) { onMoldShown_ = std::move(shown); }
 
   // Starts the thread, which loads the module and the mold and starts the command as a user
   // would; returns once that is done, with the reason when it failed.
@@ -89,6 +92,7 @@ class UiHost {
 
   UiHostOptions options_;
   std::optional<std::string> confinementFolder_;
+  std::function<void(const std::string&)> onMoldShown_;
   SnapshotHub hub_;
   UiPresenter presenter_;
   std::thread thread_;

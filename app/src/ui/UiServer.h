@@ -22,7 +22,7 @@ struct Response;
 }  // namespace httplib
 
 namespace moldview {
-class ViewBuilder;
+class ViewService;
 }
 
 namespace moldbom {
@@ -37,7 +37,7 @@ struct UiServerOptions {
   std::size_t maxBodyBytes = 64 * 1024;
   int keepAliveSeconds = 5;
   int ioTimeoutSeconds = 5;
-  const moldview::ViewBuilder* view = nullptr;  // the 3D view of a CAD mold; none without
+  const moldview::ViewService* view = nullptr;  // the 3D view of a CAD mold; none without
 };
 
 class UiServer {

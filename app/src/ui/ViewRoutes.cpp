@@ -5,7 +5,7 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include "ViewBuilder.h"
+#include "ViewService.h"
 
 namespace moldbom {
 namespace {
@@ -16,9 +16,10 @@ using moldview::ViewState;
 constexpr const char* kJson = "application/json; charset=utf-8";
 
 // The scene, or the refusal already written to response.
-std::shared_ptr<const moldview::CachedScene> ReadyScene(const moldview::ViewBuilder& view, httplib::Response& response) {
-  const moldview::ViewStatus status = view.Status();
-  if (std::shared_ptr<const moldview::CachedScene> scene = view.Scene()) return scene;
+std::shared_ptr<const moldview::CachedScene> ReadyScene(const moldview::ViewService& view, httplib::Response& response) {
+  moldview::ViewService::Now now = view.Current();
+  if (now.scene) return std::move(now.scene);
+  const moldview::ViewStatus& status = now.status;
   const bool building = status.state == ViewState::Building;
   response.status = building ? 503 : 404;
   if (building) response.set_header("Retry-After", "1");
@@ -28,10 +29,12 @@ std::shared_ptr<const moldview::CachedScene> ReadyScene(const moldview::ViewBuil
 
 }  // namespace
 
-void AddViewRoutes(httplib::Server& server, const moldview::ViewBuilder& view) {
+void AddViewRoutes(httplib::Server& server, const moldview::ViewService& view) {
   server.Get("/api/view", [&view](const httplib::Request&, httplib::Response& response) {
-    const moldview::ViewStatus status = view.Status();
-    const Json body = {{"state", moldview::ViewStateName(status.state)},
+    const moldview::ViewService::Now now = view.Current();
+    const moldview::ViewStatus& status = now.status;
+    const Json body = {{"serial", now.serial},
+                       {"state", moldview::ViewStateName(status.state)},
                        {"progress", status.progress},
                        {"stage", status.stage},
                        {"why", status.why},

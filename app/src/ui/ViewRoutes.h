@@ -7,12 +7,12 @@ class Server;
 }
 
 namespace moldview {
-class ViewBuilder;
+class ViewService;
 }
 
 namespace moldbom {
 
-// The routes answer from the builder alone: they never wait for the host thread.
-void AddViewRoutes(httplib::Server& server, const moldview::ViewBuilder& view);
+// The routes answer from the view alone: they never wait for the host thread.
+void AddViewRoutes(httplib::Server& server, const moldview::ViewService& view);
 
 }  // namespace moldbom
