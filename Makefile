@@ -16,7 +16,7 @@ SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEB_PACKAGES := g++ cmake ninja-build make pkg-config nlohmann-json3-dev libcli11-dev \
                 libgtest-dev libgmock-dev googletest libbenchmark-dev libcpp-httplib-dev libxlsxwriter-dev \
                 dpkg-dev libocct-data-exchange-dev libocct-modeling-algorithms-dev libocct-visualization-dev \
-                libocct-ocaf-dev libssl-dev
+                libocct-ocaf-dev libssl-dev libjs-three
 # The fuzz targets: libFuzzer comes with clang's runtime libraries.
 FUZZ_PACKAGES := clang-14 libclang-rt-14-dev
 FUZZ_TARGETS  := mold-json profile journal step

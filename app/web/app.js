@@ -215,6 +215,7 @@ function markHighlighted(paths) {
   const key = paths.join('\n');
   if (key === page.highlightedKey) return;
   page.highlightedKey = key;
+  if (window.moldbomView) window.moldbomView.highlight(paths);
   for (const node of document.querySelectorAll('.tree-node.highlighted')) node.classList.remove('highlighted');
   let first = null;
   for (const path of paths) {

@@ -81,7 +81,7 @@ export async function launchBrowser(playwright) {
     executablePath: CHROMIUM,
     headless: true,
     viewport: { width: 1600, height: 950 },
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run', '--disable-background-networking',
       '--disable-component-update', '--disable-sync'],
   });
   context.setDefaultTimeout(15000);

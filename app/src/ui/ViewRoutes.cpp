@@ -5,6 +5,11 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+
 #include "ViewService.h"
 
 namespace moldbom {
@@ -25,6 +30,39 @@ std::shared_ptr<const moldview::CachedScene> ReadyScene(const moldview::ViewServ
   if (building) response.set_header("Retry-After", "1");
   response.set_content(Json{{"error", building ? "the view is being built" : status.why}}.dump(), kJson);
   return nullptr;
+}
+
+// Debian's three.js, served as it lies; only the files the view loads.
+const std::map<std::string, std::string> kThreeFiles = {
+    {"three.min.js", "/usr/share/javascript/three/three.min.js"},
+    {"GLTFLoader.js", "/usr/share/javascript/three/examples/js/loaders/GLTFLoader.js"},
+    {"OrbitControls.js", "/usr/share/javascript/three/examples/js/controls/OrbitControls.js"},
+};
+
+void ServeThree(const std::string& name, httplib::Response& response) {
+  static std::mutex mutex;
+  static std::map<std::string, std::shared_ptr<const std::string>> loaded;
+  std::shared_ptr<const std::string> script;
+  {
+    std::lock_guard lock(mutex);
+    auto& slot = loaded[name];
+    if (!slot) {
+      std::ifstream in(kThreeFiles.at(name), std::ios::binary);
+      std::ostringstream content;
+      content << in.rdbuf();
+      if (in && !content.str().empty()) slot = std::make_shared<const std::string>(content.str());
+    }
+    script = slot;
+  }
+  if (!script) {
+    response.status = 404;
+    response.set_content(kThreeFiles.at(name) + " is missing: install libjs-three", "text/plain; charset=utf-8");
+    return;
+  }
+  response.set_content_provider(script->size(), "text/javascript; charset=utf-8",
+                                [script](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                  return sink.write(script->data() + offset, length);
+                                });
 }
 
 }  // namespace
@@ -51,6 +89,8 @@ void AddViewRoutes(httplib::Server& server, const moldview::ViewService& view) {
   server.Get("/api/view/map", [&view](const httplib::Request&, httplib::Response& response) {
     if (const auto scene = ReadyScene(view, response)) response.set_content(scene->map, kJson);
   });
+  server.Get(R"(/three/(three\.min\.js|GLTFLoader\.js|OrbitControls\.js))",
+             [](const httplib::Request& request, httplib::Response& response) { ServeThree(request.matches[1], response); });
 }
 
 }  // namespace moldbom

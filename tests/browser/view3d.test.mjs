@@ -1,0 +1,71 @@
+// The 3D view beside the tree on the shared as1 assembly: every leaf shape drawn, and the shapes of
+// a selected BOM line lit through the page's scene, then isolated.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { existsSync, rmSync } from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, findRow, cellSelector, screenshotPath } from './harness.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const sharedStep = process.env.MOLDBOM_SHARED_STEP_DIR || path.join(here, '..', '..', '..', 'shared', 'step');
+const as1 = path.join(sharedStep, 'as1-ac-214.stp');
+const skip = !existsSync(as1) && `no ${as1}: the shared STEP assemblies are absent`;
+
+let workspace;
+let cache;
+let ui;
+let browser;
+let page;
+
+const summary = () => page.evaluate(() => window.moldbomView.summary());
+const partOf = (shapePath) => shapePath.split('/').at(-1).replace(/_\d+$/, '');
+
+before(async () => {
+  if (skip) return;
+  checkPrerequisites();
+  const playwright = await loadPlaywright();
+  workspace = freshFolder('view3d');
+  // Scenes are cached in a folder of the test's own, never in the user's.
+  cache = freshFolder('view3d-cache');
+  process.env.XDG_CACHE_HOME = cache;
+  ui = await startUi(workspace, ['--mold', as1]);
+  browser = await launchBrowser(playwright);
+  page = await browser.context.newPage();
+  await page.goto(ui.url);
+  await page.waitForSelector('.tree-item[data-path="AS1-AC-214"]');
+  await page.waitForFunction(() => window.moldbomView.summary().shapes.length > 0, null, { timeout: 60000 });
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (ui) await ui.stop();
+  for (const folder of [workspace, cache]) if (folder) rmSync(folder, { recursive: true, force: true });
+});
+
+test('the view draws the 18 leaf shapes of as1', { skip }, async () => {
+  const { shapes } = await summary();
+  const counts = {};
+  for (const shape of shapes) counts[partOf(shape)] = (counts[partOf(shape)] || 0) + 1;
+  assert.deepEqual(counts, { NUT: 8, BOLT: 6, 'L-BRACKET': 2, PLATE: 1, ROD: 1 });
+  assert.equal(new Set(shapes).size, 18, 'each shape is its own occurrence');
+});
+
+test('selecting the NUT line lights exactly the 8 nuts, and isolate shows them alone', { skip }, async () => {
+  await page.click('.tree-item[data-path="AS1-AC-214"] > .tree-node .tree-name');
+  await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+  const nut = await findRow(page, 'Part Number', 'NUT');
+  await page.click(cellSelector(nut.row, nut.position('Part Number')));
+  await page.waitForFunction(() => window.moldbomView.summary().lit.length > 0);
+  const { lit, shapes } = await summary();
+  assert.equal(lit.length, 8);
+  assert.deepEqual(lit.map(partOf), Array(8).fill('NUT'));
+  assert.deepEqual(new Set(lit), new Set(shapes.filter((shape) => partOf(shape) === 'NUT')));
+  await page.locator('#view-pane').screenshot({ path: screenshotPath('view3d-nuts.png') });
+
+  await page.click('#view-isolate');
+  assert.equal((await summary()).visible, 8);
+  await page.locator('#view-pane').screenshot({ path: screenshotPath('view3d-nuts-isolated.png') });
+  await page.click('#view-isolate');
+  assert.equal((await summary()).visible, 18);
+});
