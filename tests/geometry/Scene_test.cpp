@@ -137,7 +137,9 @@ class SharedSceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!fs::is_directory(kSharedStep)) GTEST_SKIP() << "no shared CAD assemblies at " << kSharedStep;
-    cache = fs::path(::testing::TempDir()) / "moldbom-view-cache";
+    // One folder per test: ctest runs them side by side.
+    cache = fs::path(::testing::TempDir()) /
+            ("moldbom-view-cache-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(cache);
   }
   void TearDown() override { fs::remove_all(cache); }
