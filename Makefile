@@ -87,7 +87,8 @@ property: build
 test-asan: deps browser-deps
 	cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DMOLDBOM_SANITIZE=ON -DMOLDBOM_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-kernel.supp \
+	  ctest --output-on-failure -j $(JOBS)
 
 # moldbom, its libraries, catalogs and sample under $(PREFIX) (bin, lib, share/moldbom); the program
 # finds them from where it lies, so the prefix may be moved afterwards. A system prefix wants root.

@@ -131,8 +131,8 @@ class SceneBuilder {
     reader.SetMatMode(Standard_False);
     reader.SetViewMode(Standard_False);
     reader.SetSHUOMode(Standard_False);
+    // Reading the file reports no progress of its own; the transfer that follows does.
     if (reader.ReadFile(stepPath.c_str()) != IFSelect_RetDone) return QORError(stepPath, 0, 0, "the geometry cannot be read");
-    indicator_->Stage("reading");
     if (!reader.Transfer(document_.Get(), scope.Next(35)) || Cancelled()) return Stopped(stepPath);
 
     const TDF_LabelSequence roots = NameInstances(reader);
