@@ -120,6 +120,50 @@ function ensureRenderer() {
   view3d.controls.screenSpacePanning = true;
   view3d.controls.addEventListener('change', pane3dChanged);
   new ResizeObserver(pane3dChanged).observe(canvasHost);
+  const canvas = view3d.renderer.domElement;
+  let down = null;
+  canvas.addEventListener('pointerdown', (event) => { down = { x: event.clientX, y: event.clientY }; });
+  canvas.addEventListener('pointerup', (event) => {
+    // A drag turns the view; only a click where it started picks.
+    if (down && Math.hypot(event.clientX - down.x, event.clientY - down.y) < 4) pickAt(event.clientX, event.clientY);
+    down = null;
+  });
+}
+
+// The occurrence of the shape drawn at a point of the page, or null.
+function shapeAt(clientX, clientY) {
+  if (!view3d.renderer) return null;
+  const rect = view3d.renderer.domElement.getBoundingClientRect();
+  const pointer = new THREE.Vector2(((clientX - rect.left) / rect.width) * 2 - 1, -((clientY - rect.top) / rect.height) * 2 + 1);
+  const raycaster = new THREE.Raycaster();
+  raycaster.setFromCamera(pointer, view3d.camera);
+  const visible = view3d.meshes.filter((entry) => entry.mesh.visible);
+  const hit = raycaster.intersectObjects(visible.map((entry) => entry.mesh), false)[0];
+  const entry = hit && visible.find((e) => e.mesh === hit.object);
+  return entry ? entry.paths[0] || null : null;
+}
+
+// Which BOM line holds an occurrence is the module's to say, and it does not: a picked shape marks
+// its occurrence in the tree only.
+function pickAt(clientX, clientY) {
+  const path = shapeAt(clientX, clientY);
+  for (const node of document.querySelectorAll('.tree-node.picked')) node.classList.remove('picked');
+  const item = path && document.querySelector(`.tree-item[data-path="${CSS.escape(path)}"]`);
+  if (!item) return;
+  item.querySelector(':scope > .tree-node').classList.add('picked');
+  for (let parent = item.parentElement.closest('.tree-item'); parent; parent = parent.parentElement.closest('.tree-item')) {
+    if (typeof setExpanded === 'function') setExpanded(parent, true);
+  }
+  item.scrollIntoView({ block: 'nearest' });
+}
+
+// Where a shape's middle lies on the page, for the browser tests to click it.
+function pointOf(path) {
+  const entry = view3d.meshes.find((e) => e.paths[0] === path);
+  if (!entry || !view3d.renderer) return null;
+  const center = new THREE.Box3().setFromObject(entry.mesh).getCenter(new THREE.Vector3()).project(view3d.camera);
+  const rect = view3d.renderer.domElement.getBoundingClientRect();
+  return { x: rect.left + ((center.x + 1) / 2) * rect.width, y: rect.top + ((1 - center.y) / 2) * rect.height };
 }
 
 // One frame per change: a still view costs nothing.
@@ -208,5 +252,5 @@ function startView() {
   pollView();
 }
 
-window.moldbomView = { highlight: highlightInView, summary: viewSummary, fitAll };
+window.moldbomView = { highlight: highlightInView, summary: viewSummary, fitAll, shapeAt, pointOf };
 document.addEventListener('DOMContentLoaded', startView);

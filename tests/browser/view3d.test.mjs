@@ -1,5 +1,6 @@
-// The 3D view beside the tree on the shared as1 assembly: every leaf shape drawn, and the shapes of
-// a selected BOM line lit through the page's scene, then isolated.
+// The 3D view beside the tree on the shared as1 assembly: every leaf shape drawn, the shapes of a
+// selected BOM line lit through the page's scene, then isolated, and a clicked shape's occurrence
+// marked in the tree.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { existsSync, rmSync } from 'node:fs';
@@ -68,4 +69,24 @@ test('selecting the NUT line lights exactly the 8 nuts, and isolate shows them a
   await page.locator('#view-pane').screenshot({ path: screenshotPath('view3d-nuts-isolated.png') });
   await page.click('#view-isolate');
   assert.equal((await summary()).visible, 18);
+});
+
+test('clicking a bolt marks its occurrence in the tree', { skip }, async () => {
+  await page.click('#view-fit');
+  const { shapes } = await summary();
+  // A point near some bolt's middle where the bolt itself is drawn in front: a click there reaches it.
+  const target = await page.evaluate((bolts) => {
+    for (const shape of bolts) {
+      const middle = window.moldbomView.pointOf(shape);
+      for (let dy = -30; middle && dy <= 30; dy += 3)
+        for (let dx = -30; dx <= 30; dx += 3)
+          if (window.moldbomView.shapeAt(middle.x + dx, middle.y + dy) === shape) return { shape, point: { x: middle.x + dx, y: middle.y + dy } };
+    }
+    return null;
+  }, shapes.filter((s) => partOf(s) === 'BOLT'));
+  assert.ok(target, 'some bolt shows its middle');
+  await page.mouse.click(target.point.x, target.point.y);
+  const picked = await page.$$eval('.tree-node.picked', (nodes) => nodes.map((n) => n.closest('.tree-item').dataset.path));
+  assert.deepEqual(picked, [target.shape]);
+  await page.locator('main').screenshot({ path: screenshotPath('view3d-picked-bolt.png') });
 });
