@@ -59,6 +59,33 @@ void ProductOccurrence::AppendDescendants(const char* interfaceName, QORListValQ
   }
 }
 
+void ProductOccurrence::AppendChild(QORVar<ProductOccurrence> child) {
+  child->instancesByProduct_.clear();
+  child->instancesIndexed_ = false;
+  children_.push_back(std::move(child));
+  for (ProductOccurrence* at = this; at; at = at->father_) {
+    at->instancesByProduct_.clear();
+    at->instancesIndexed_ = false;
+  }
+}
+
+const std::vector<ProductOccurrence*>& ProductOccurrence::InstancesOf(const ProductReference* product) {
+  if (!instancesIndexed_) {
+    instancesByProduct_.clear();
+    std::vector<ProductOccurrence*> pending{this};
+    while (!pending.empty()) {
+      ProductOccurrence* at = pending.back();
+      pending.pop_back();
+      instancesByProduct_[at->product_.Get()].push_back(at);
+      for (auto child = at->children_.rbegin(); child != at->children_.rend(); ++child) pending.push_back(child->Get());
+    }
+    instancesIndexed_ = true;
+  }
+  static const std::vector<ProductOccurrence*> none;
+  const auto found = instancesByProduct_.find(product);
+  return found == instancesByProduct_.end() ? none : found->second;
+}
+
 QORVar<QORIProduct> ProductOccurrence::GetReferenceProduct() { return QORVar<QORIProduct>(product_); }
 
 QORVar<QORIProduct> ProductOccurrence::GetFatherProduct() {

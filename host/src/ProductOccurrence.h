@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qorhost {
@@ -58,7 +59,7 @@ class ProductOccurrence : public QORIProduct,
   HRESULT GetPathElement(QORPathElement*& path) override;
   HRESULT ExtractPathElement(QORPathElement* context, QORPathElement*& path) override;
 
-  void AppendChild(QORVar<ProductOccurrence> child) { children_.push_back(std::move(child)); }
+  void AppendChild(QORVar<ProductOccurrence> child);
   const std::vector<QORVar<ProductOccurrence>>& Children() const { return children_; }
   ProductOccurrence* Father() const { return father_; }
   // The topmost occurrence this one still hangs below (itself for the root).
@@ -67,6 +68,9 @@ class ProductOccurrence : public QORIProduct,
   const QORVar<ProductReference>& Product() const { return product_; }
   // Instance names from the top occurrence down to this one, joined by "/".
   std::string InstancePath() const;
+  // The occurrences of product in this subtree, depth first and each before its children; indexed
+  // at the first call after the subtree last grew, so that asking for every product stays linear.
+  const std::vector<ProductOccurrence*>& InstancesOf(const ProductReference* product);
 
  private:
   const std::optional<MoldProperties>& Properties() const;
@@ -80,6 +84,9 @@ class ProductOccurrence : public QORIProduct,
   QORVar<ProductDefinition> definition_;  // null for the root
   QORVar<ProductReference> product_;
   std::vector<QORVar<ProductOccurrence>> children_;
+  // Plain pointers: the subtree owns every occurrence listed, and a handle would own its owner.
+  std::unordered_map<const ProductReference*, std::vector<ProductOccurrence*>> instancesByProduct_;
+  bool instancesIndexed_ = false;
   LiveObjectToken live_;
 };
 

@@ -5,30 +5,52 @@
 #include "ProgressMeter.h"
 #include "QORMoldComponents.h"
 
-#include <algorithm>
-#include <vector>
+#include <list>
+#include <unordered_map>
 
 namespace {
+
+// Products by identity: the address of the whole object, whichever interface designates it.
+const void* Identity(const QORIProduct_var& product) { return dynamic_cast<const void*>(product.Get()); }
+
+// Products in the order they entered a list, each once, found by identity without a walk: an
+// analysis puts every instance of a large mold through these lists.
+class OrderedProducts {
+ public:
+  bool Holds(const QORIProduct_var& product) const { return positions_.contains(Identity(product)); }
+  void Add(const QORIProduct_var& product) {
+    const void* key = Identity(product);
+    if (positions_.contains(key)) return;
+    positions_.emplace(key, order_.insert(order_.end(), product));
+  }
+  void Remove(const QORIProduct_var& product) {
+    const auto found = positions_.find(Identity(product));
+    if (found == positions_.end()) return;
+    order_.erase(found->second);
+    positions_.erase(found);
+  }
+  void Clear() {
+    positions_.clear();
+    order_.clear();
+  }
+  const std::list<QORIProduct_var>& InOrder() const { return order_; }
+
+ private:
+  std::list<QORIProduct_var> order_;
+  std::unordered_map<const void*, std::list<QORIProduct_var>::iterator> positions_;
+};
 
 // Work modes are kept by the host, not by the products: only products in work mode are listed,
 // in the order they entered it.
 struct WorkModes {
-  std::vector<QORIProduct_var> inWorkMode;
-  std::vector<QORIProduct_var> cacheList;
+  OrderedProducts inWorkMode;
+  OrderedProducts cacheList;
   bool cacheListOpen = false;
 };
 
 WorkModes& State() {
   static WorkModes state;
   return state;
-}
-
-bool Holds(const std::vector<QORIProduct_var>& list, const QORIProduct_var& product) {
-  return std::any_of(list.begin(), list.end(), [&](const QORIProduct_var& p) { return p == product; });
-}
-
-void Remove(std::vector<QORIProduct_var>& list, const QORIProduct_var& product) {
-  std::erase_if(list, [&](const QORIProduct_var& p) { return p == product; });
 }
 
 // The occurrence tree a product belongs to: its own for an occurrence, the current document's
@@ -38,13 +60,6 @@ qorhost::ProductOccurrence* TreeOf(const QORIProduct_var& product) {
   QORMoldDocument* document = QORMoldDocument::Current();
   if (!document) return nullptr;
   return dynamic_cast<qorhost::ProductOccurrence*>(document->Root().Get());
-}
-
-void CollectInstancesOf(qorhost::ProductOccurrence& occurrence, const QORIProduct_var& reference,
-                        QORListValQORBaseUnknown_var& instances) {
-  if (occurrence.Product() == reference) instances.Append(QORBaseUnknown_var(&occurrence));
-  for (const QORVar<qorhost::ProductOccurrence>& child : occurrence.Children())
-    CollectInstancesOf(*child.Get(), reference, instances);
 }
 
 }  // namespace
@@ -65,42 +80,42 @@ HRESULT QORTlgServicesFunction::ModifyWorkMode(const QORIProduct_var& product, i
   if (mode == 1) qorhost::ProgressAdvance();
   WorkModes& state = State();
   if (mode == 0) {
-    Remove(state.inWorkMode, product);
+    state.inWorkMode.Remove(product);
     return S_OK;
   }
-  if (!Holds(state.inWorkMode, product)) state.inWorkMode.push_back(product);
-  if (state.cacheListOpen && !Holds(state.cacheList, product)) state.cacheList.push_back(product);
+  state.inWorkMode.Add(product);
+  if (state.cacheListOpen) state.cacheList.Add(product);
   return S_OK;
 }
 
 HRESULT QORTlgServicesCacheList::Init() {
   WorkModes& state = State();
-  state.cacheList.clear();
+  state.cacheList.Clear();
   state.cacheListOpen = true;
   return S_OK;
 }
 
 HRESULT QORTlgServicesCacheList::GoToVisuMode() {
   WorkModes& state = State();
-  for (const QORIProduct_var& product : state.cacheList) Remove(state.inWorkMode, product);
-  state.cacheList.clear();
+  for (const QORIProduct_var& product : state.cacheList.InOrder()) state.inWorkMode.Remove(product);
+  state.cacheList.Clear();
   return S_OK;
 }
 
 HRESULT QORTlgServicesCacheList::Close() {
   WorkModes& state = State();
-  state.cacheList.clear();
+  state.cacheList.Clear();
   state.cacheListOpen = false;
   return S_OK;
 }
 
 int QORTlgServicesCacheList::WorkModeOf(const QORIProduct_var& product) {
-  return Holds(State().inWorkMode, product) ? 1 : 0;
+  return State().inWorkMode.Holds(product) ? 1 : 0;
 }
 
 QORListOfQORUnicodeString QORTlgServicesCacheList::ProductsInWorkMode() {
   QORListOfQORUnicodeString paths;
-  for (const QORIProduct_var& product : State().inWorkMode) paths.Append(QORMoldDocument::InstancePath(product));
+  for (const QORIProduct_var& product : State().inWorkMode.InOrder()) paths.Append(QORMoldDocument::InstancePath(product));
   return paths;
 }
 
@@ -111,6 +126,8 @@ HRESULT QORTlgServicesProduct::GetAllInstanceFromProduct(const QORIProduct_var& 
   const QORIProduct_var reference = product->GetReferenceProduct();
   qorhost::ProductOccurrence* tree = TreeOf(product);
   if (!reference || !tree) return E_FAIL;
-  CollectInstancesOf(*tree, reference, instances);
+  const auto* key = dynamic_cast<const qorhost::ProductReference*>(reference.Get());
+  for (qorhost::ProductOccurrence* occurrence : tree->InstancesOf(key))
+    instances.Append(QORBaseUnknown_var(occurrence));
   return S_OK;
 }
