@@ -8,7 +8,10 @@
 #include "QORKnowledge.h"
 #include "QORProductStructure.h"
 
+#include <memory>
+
 class QORMldBOMDlg;
+class QORMldBOMNameLookup;
 // What the analysis keeps of one component instance; defined with the command's code.
 struct QORMldBOMInstanceRecord;
 
@@ -133,6 +136,8 @@ class QOR_EXPORT QORMldBOMCom : public QORStateCommand {
   QORListOfQORUnicodeString ProfileUnitPrices;
   QORListOfQORUnicodeString ProfileAddedValues;
   QORListOfQORUnicodeString ProfileAssociations;
+  // The profile records by name, built at the first lookup of an analysis.
+  std::unique_ptr<QORMldBOMNameLookup> ProfileLookup;
   // The column widths handed with every line of the last analysis.
   QORListOfInt LineWidths;
 };

@@ -9,6 +9,10 @@
 #include "QORKnowledge.h"
 #include "QORProductStructure.h"
 
+#include <memory>
+
+class QORMldBOMPartLookup;
+
 class QOR_EXPORT QORMldBOMDlg : public QORDlgDialog {
  public:
   static const int ColumnSlotCount;
@@ -216,6 +220,9 @@ class QOR_EXPORT QORMldBOMDlg : public QORDlgDialog {
   QORListValQORBaseUnknown_var ComponentInstances;
   QORListOfQORUnicodeString InstanceGroups;
   QORListValQORISpecObject_var UnitPriceParameters;
+  // Built from the groups and the component instances at first use after SetAllParts.
+  mutable std::unique_ptr<QORMldBOMPartLookup> PartLookup;
+  const QORMldBOMPartLookup& Parts() const;
   QORDlgPushButton* PushAnalyze;
 };
 

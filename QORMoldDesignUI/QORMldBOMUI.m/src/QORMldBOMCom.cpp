@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "QORDialogToolkit.h"
@@ -12,6 +14,7 @@
 #include "QORMessages.h"
 #include "QORMldBOMDlg.h"
 #include "QORMldBOMHelpers.h"
+#include "QORMldBOMLookup.h"
 #include "QORMoldComponents.h"
 #include "QORRecorder.h"
 #include "QORSystemServices.h"
@@ -312,10 +315,10 @@ bool ReadInstance(const QORMldBOMCom& command, const QORIProduct_var& instance, 
   return true;
 }
 
-bool IsListed(const QORListValQORBaseUnknown_var& instances, const QORIProduct_var& product) {
-  for (const QORBaseUnknown_var& instance : instances)
-    if (QORBaseUnknown::IsSameObject(instance.Get(), product.Get())) return true;
-  return false;
+// The whole object a handle designates, as the host compares handles.
+template <class Handle>
+const void* ObjectIdentity(const Handle& handle) {
+  return dynamic_cast<const void*>(static_cast<const QORBaseUnknown*>(handle.Get()));
 }
 
 // Column width of a text column: half the longest value, plus a margin; 0 keeps the dialog's width.
@@ -766,33 +769,47 @@ void QORMldBOMCom::AppendLine(const QORMldBOMInstanceRecord& record, int quantit
 }
 
 // Instances that stand for the same component become one line: same REFERENCE, or, without one,
-// instances of the same product.
+// instances of the same product. Each record goes to the earliest head that claims it, and the
+// last record never heads a group; the buckets only spare walking every later record per head.
 void QORMldBOMCom::BuildLines(const std::vector<QORMldBOMInstanceRecord>& records) {
   const int count = static_cast<int>(records.size());
+  std::unordered_map<std::string, std::vector<int>> byReference;
+  std::unordered_map<const void*, std::vector<int>> byObject;
+  for (int j = 0; j < count; ++j) {
+    if (!records[j].reference.IsEmpty()) byReference[records[j].reference.Utf8()].push_back(j);
+    if (records[j].product) byObject[ObjectIdentity(records[j].product)].push_back(j);
+  }
   std::vector<int> counts(records.size(), 0);
+  std::vector<int> claimed;
   for (int i = 0; i < count - 1; ++i) {
     if (counts[i] != 0) continue;
     const QORMldBOMInstanceRecord& head = records[i];
-    QORUnicodeString group = head.instanceName;
-    int members = 1;
-    auto merge = [&](int j) {
-      counts[j] = -1;
-      ++members;
-      group.Append(";");
-      group.Append(records[j].instanceName);
-    };
+    claimed.clear();
     if (!head.reference.IsEmpty()) {
-      for (int j = i + 1; j < count; ++j)
-        if (counts[j] == 0 && records[j].reference == head.reference) merge(j);
+      claimed = byReference[head.reference.Utf8()];
     } else {
       QORListValQORBaseUnknown_var instances;
       QORTlgServicesProduct::GetAllInstanceFromProduct(head.product, instances);
       if (instances.Size() > 1) {
-        for (int j = i + 1; j < count; ++j) {
-          const QORIProduct_var& other = records[j].product;
-          if (counts[j] == 0 && other && IsListed(instances, other) && !(other == head.product)) merge(j);
+        const void* headObject = ObjectIdentity(head.product);
+        for (const QORBaseUnknown_var& instance : instances) {
+          const void* object = ObjectIdentity(instance);
+          if (object == headObject) continue;
+          const auto found = byObject.find(object);
+          if (found != byObject.end()) claimed.insert(claimed.end(), found->second.begin(), found->second.end());
         }
+        std::sort(claimed.begin(), claimed.end());
+        claimed.erase(std::unique(claimed.begin(), claimed.end()), claimed.end());
       }
+    }
+    QORUnicodeString group = head.instanceName;
+    int members = 1;
+    for (const int j : claimed) {
+      if (j <= i || counts[j] != 0) continue;
+      counts[j] = -1;
+      ++members;
+      group.Append(";");
+      group.Append(records[j].instanceName);
     }
     counts[i] = members;
     InstanceGroups.Append(group);
@@ -804,6 +821,7 @@ void QORMldBOMCom::BuildLines(const std::vector<QORMldBOMInstanceRecord>& record
 void QORMldBOMCom::ShowLines(const QORIProduct_var& product, const std::vector<QORMldBOMInstanceRecord>& records,
                              const QORListOfInt& widths, QORBoolean integerMode, QORBoolean keepMode) {
   Dialog->InitReport();
+  ProfileLookup.reset();
   AnalysedProduct = product;
   Dialog->SetProductToAnalyze(AnalysedProduct);
 
@@ -872,13 +890,9 @@ void QORMldBOMCom::ShowLine(int line, const QORListOfInt& widths, Numbering& num
 
 // The profile record standing for an instance: same name, or the name the instance groups lead to.
 int QORMldBOMCom::FindProfileRecord(const QORUnicodeString& instanceName) {
-  const QORUnicodeString found =
-      Dialog->SearchInstanceName(instanceName, ProfileInstanceNames, ProfileAssociations, InstanceGroups);
-  for (int k = 1; k <= ProfileInstanceNames.Size(); ++k) {
-    const QORUnicodeString& known = ProfileInstanceNames[k];
-    if (known == instanceName || (!found.IsEmpty() && known == found)) return k;
-  }
-  return 0;
+  if (!ProfileLookup)
+    ProfileLookup = std::make_unique<QORMldBOMNameLookup>(ProfileInstanceNames, ProfileAssociations, InstanceGroups);
+  return ProfileLookup->FirstRecord(instanceName);
 }
 
 QORUnicodeString QORMldBOMCom::NumberLabel(int line, Numbering& numbering) {
@@ -992,6 +1006,7 @@ void QORMldBOMCom::WriteProfile() {
 // =============================================================================================
 
 void QORMldBOMCom::ClearProfile() {
+  ProfileLookup.reset();
   ProfileMaxNumber = -1;
   ProfileColumnPositions.RemoveAll();
   ProfileColumnTitles.RemoveAll();

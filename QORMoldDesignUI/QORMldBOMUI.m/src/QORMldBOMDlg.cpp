@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "QORMessages.h"
 #include "QORMldBOMHelpers.h"
+#include "QORMldBOMLookup.h"
 #include "QORRecorder.h"
 #include "QORSystemServices.h"
 
@@ -218,6 +220,7 @@ void QORMldBOMDlg::InitializeMembers() {
   ComponentInstances.RemoveAll();
   InstanceGroups.RemoveAll();
   UnitPriceParameters.RemoveAll();
+  PartLookup.reset();
 }
 
 // Member by member; the file dialogs are shared, so the copy holds its own reference on them.
@@ -305,6 +308,7 @@ void QORMldBOMDlg::CopyMembers(const QORMldBOMDlg& other) {
   ComponentInstances = other.ComponentInstances;
   InstanceGroups = other.InstanceGroups;
   UnitPriceParameters = other.UnitPriceParameters;
+  PartLookup.reset();
   PushAnalyze = other.PushAnalyze;
 }
 
@@ -947,6 +951,12 @@ void QORMldBOMDlg::SetAllParts(const QORListValQORBaseUnknown_var& instances, co
   for (const QORBaseUnknown_var& instance : instances) ComponentInstances.Append(instance);
   for (const QORUnicodeString& group : groups) InstanceGroups.Append(group);
   for (const QORISpecObject_var& parameter : unitPriceParameters) UnitPriceParameters.Append(parameter);
+  PartLookup.reset();
+}
+
+const QORMldBOMPartLookup& QORMldBOMDlg::Parts() const {
+  if (!PartLookup) PartLookup = std::make_unique<QORMldBOMPartLookup>(InstanceGroups, ComponentInstances);
+  return *PartLookup;
 }
 
 QORUnicodeString QORMldBOMDlg::GetReportFile() { return ReportFile; }
@@ -994,33 +1004,7 @@ void QORMldBOMDlg::AddBlankLine() {
 QORUnicodeString QORMldBOMDlg::SearchInstanceName(const QORUnicodeString& name, const QORListOfQORUnicodeString& known,
                                                   const QORListOfQORUnicodeString& groupsA,
                                                   const QORListOfQORUnicodeString& groupsB) {
-  QORUnicodeString result;
-  if (name.IsEmpty()) return result;
-  for (const QORUnicodeString& group : groupsA) {
-    if (!IsGroupMember(group, name)) continue;
-    for (const QORUnicodeString& entry : known) {
-      if (IsGroupMember(group, entry)) {
-        result = entry;
-        break;
-      }
-    }
-    if (!result.IsEmpty()) return result;
-  }
-  for (const QORUnicodeString& group : groupsB) {
-    if (!IsGroupMember(group, name)) continue;
-    QORListOfQORUnicodeString tokens;
-    GroupNames(group, tokens);
-    for (const QORUnicodeString& token : tokens) {
-      if (token == name) continue;
-      const int index = known.Locate(token);
-      if (index > 0) {
-        result = known[index];
-        break;
-      }
-    }
-    if (!result.IsEmpty()) return result;
-  }
-  return result;
+  return QORMldBOMNameLookup(known, groupsA, groupsB).Search(name);
 }
 
 // A part index beyond the list counts as a part that is not a product.
@@ -1043,16 +1027,14 @@ void QORMldBOMDlg::DisplayAdded(const QORListOfQORUnicodeString& names, const QO
     if (isStoredColumn(k))
       for (int row = 1; row < rows; ++row) SetCellText(DisplayPosition(k), row, "");
   if (rows < 2) return;
+  const QORMldBOMNameLookup lookup(names, groupsA, groupsB);
   int part = 1;
   for (int row = 1; row < rows; ++row) {
     if (DescriptorCell(DescNumber, row).IsEmpty()) continue;
     const QORUnicodeString instanceName = PartInstanceName(part);
     ++part;
     if (instanceName.IsEmpty()) continue;
-    const QORUnicodeString alternative = SearchInstanceName(instanceName, names, groupsA, groupsB);
-    int line = 0;
-    for (int j = 1; j <= names.Size() && !line; ++j)
-      if (names[j] == instanceName || (!alternative.IsEmpty() && names[j] == alternative)) line = j;
+    const int line = lookup.FirstRecord(instanceName);
     if (!line) continue;
     for (int k = FixedColumnCount + 1; k <= n; ++k) {
       if (!isStoredColumn(k)) continue;
@@ -1065,8 +1047,14 @@ void QORMldBOMDlg::DisplayAdded(const QORListOfQORUnicodeString& names, const QO
 void QORMldBOMDlg::GetLine(const int& row, QORListOfQORUnicodeString& cells) {
   cells.RemoveAll();
   if (!ListBOM || row < 0) return;
+  // Positions marked once, rather than every descriptor searched for every position.
+  std::vector<bool> shown(static_cast<std::size_t>(NumberOfItems > 0 ? NumberOfItems : 0), false);
+  for (int k = 1; k <= NumberOfItems; ++k) {
+    const int position = StoredPosition(k);
+    if (position >= 0 && position < NumberOfItems) shown[static_cast<std::size_t>(position)] = true;
+  }
   for (int position = 0; position < NumberOfItems; ++position)
-    if (ShownDescriptorAt(position)) cells.Append(CellText(position, row));
+    if (shown[static_cast<std::size_t>(position)]) cells.Append(CellText(position, row));
 }
 
 void QORMldBOMDlg::GetLineInfo(const int& row, const int& partIndex, QORListOfQORUnicodeString& fields,
@@ -1149,9 +1137,9 @@ void QORMldBOMDlg::FindLineInstanceNames(int row, int partIndex, QORListOfQORUni
   if (DescriptorCell(DescPartNumber, row).IsEmpty() || !IsDataRow(row)) return;
   const QORUnicodeString instanceName = PartInstanceName(partIndex);
   if (instanceName.IsEmpty()) return;
-  for (const QORUnicodeString& group : InstanceGroups) {
-    if (!IsGroupMember(group, instanceName)) continue;
-    GroupNames(group, names);
+  const int group = Parts().GroupOf(instanceName);
+  if (group > 0) {
+    GroupNames(InstanceGroups[group], names);
     return;
   }
   // The last record when nothing merged it, or the single kept instance, heads no group.
@@ -1186,14 +1174,10 @@ void QORMldBOMDlg::ModifyCell(QORCommand*, QORNotification*, QORCommandClientDat
           QORListOfQORUnicodeString names;
           FindLineInstanceNames(r, part, names);
           if (names.Size() == 0) continue;
-          int done = 0;
-          for (int i = 1; i <= ComponentInstances.Size() && done < names.Size(); ++i) {
-            const QORUnicodeString name = InstanceNameOf(ComponentInstances[i]);
-            if (name.IsEmpty() || !names.Locate(name)) continue;
+          for (const int i : Parts().ComponentsNamed(names, names.Size())) {
             QORICkeParm_var parameter =
                 i <= UnitPriceParameters.Size() ? QORICkeParm_var(UnitPriceParameters[i]) : QORICkeParm_var();
             if (parameter) parameter->Valuate(unitPrice);
-            ++done;
           }
         }
       }
@@ -1223,8 +1207,7 @@ void QORMldBOMDlg::UpdatePrice() {
       if (partNumberPosition < 0 || partNumberPosition >= NumberOfItems) continue;
       QORListOfQORUnicodeString names;
       FindLineInstanceNames(r, part, names);
-      for (int i = 1; i <= ComponentInstances.Size(); ++i) {
-        if (!names.Locate(InstanceNameOf(ComponentInstances[i]))) continue;
+      for (const int i : Parts().ComponentsNamed(names, -1)) {
         QORICkeParm_var parameter =
             i <= UnitPriceParameters.Size() ? QORICkeParm_var(UnitPriceParameters[i]) : QORICkeParm_var();
         if (!parameter) continue;
@@ -1558,10 +1541,7 @@ void QORMldBOMDlg::HighlightComponents() {
     if (names.Size() == 0 || !hso) continue;
     // Each selected row replaces what an earlier row highlighted.
     hso->Empty();
-    int done = 0;
-    for (int i = 1; i <= ComponentInstances.Size() && done < names.Size(); ++i) {
-      const QORUnicodeString name = InstanceNameOf(ComponentInstances[i]);
-      if (name.IsEmpty() || !names.Locate(name)) continue;
+    for (const int i : Parts().ComponentsNamed(names, names.Size())) {
       QORPathElement* context = CurrentEditor->GetContextPath();
       QORIBuildPath_var builder(ComponentInstances[i]);
       QORPathElement* path = nullptr;
@@ -1571,7 +1551,6 @@ void QORMldBOMDlg::HighlightComponents() {
       }
       QORRelease(path);
       QORRelease(context);
-      ++done;
     }
     hso->EndAddElements();
   }
