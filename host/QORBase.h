@@ -38,6 +38,11 @@ inline constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 // message names the place; the process stops, since continuing would corrupt the user's data.
 [[noreturn]] QOR_EXPORT void QORHostFatal(const char* file, int line, const char* what);
 
+// Calls made into the host's product, parameter, table-cell, tokenizer and tooling services since
+// the process started: tests read it to show that the work per instance of a mold stays fixed.
+QOR_EXPORT long long& QORHostCallCount();
+#define QOR_HOST_CALL() (++QORHostCallCount())
+
 // ---------------------------------------------------------------------------------------------
 // QORString: the narrow string some host entry points take.
 // ---------------------------------------------------------------------------------------------

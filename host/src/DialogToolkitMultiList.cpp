@@ -118,6 +118,7 @@ void QORDlgMultiList::SetColumnItem(int position, const QORUnicodeString& text, 
 
 void QORDlgMultiList::SetColumnItem(int position, const QORUnicodeString& text, const QORUnicodeString& icon,
                                     int row, int mode) {
+  QOR_HOST_CALL();
   if (!ColumnAt(position)) return;
   const bool existingRow = IsIndex(row, rows_.size());
   if (mode == QORDlgDataModify && !existingRow) return;
@@ -133,6 +134,7 @@ void QORDlgMultiList::SetColumnItem(int position, const QORUnicodeString& text, 
 }
 
 HRESULT QORDlgMultiList::GetColumnItem(int position, QORUnicodeString& text, int row) const {
+  QOR_HOST_CALL();
   const Column* column = ColumnAt(position);
   if (!column || !IsIndex(row, rows_.size())) return E_FAIL;
   text = column->cells[At(row)].text;

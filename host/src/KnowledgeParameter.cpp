@@ -61,6 +61,7 @@ KnowledgeParameter::KnowledgeParameter(MoldParameter definition, QORISpecObject*
     : name_(std::move(definition.name)), value_(std::move(definition.value)), publisher_(publisher) {}
 
 QORIType_var KnowledgeParameter::GetType() const {
+  QOR_HOST_CALL();
   switch (value_.index()) {
     case 0: return QORParmDictionary::StringType();
     case 1: return QORParmDictionary::RealType();
@@ -72,15 +73,18 @@ QORIType_var KnowledgeParameter::GetType() const {
 // A name is relative only to the publisher that holds the parameter; for any other the whole
 // name is the only meaningful one.
 QORUnicodeString KnowledgeParameter::GetRelativeName(QORIParmPublisher* publisher) const {
+  QOR_HOST_CALL();
   const bool isOwnPublisher = publisher && publisher_ && QORBaseUnknown::IsSameObject(publisher, publisher_);
   return QORUnicodeString(isOwnPublisher ? LastPathSegment(name_) : name_);
 }
 
 QORIValue_var KnowledgeParameter::GetValue() const {
+  QOR_HOST_CALL();
   return MakeHostObject<KnowledgeValueObject>(KnowledgeValueText(value_));
 }
 
 void KnowledgeParameter::Valuate(double value) {
+  QOR_HOST_CALL();
   switch (value_.index()) {
     case 0: value_.emplace<std::string>(RealText(value)); return;
     case 1: value_.emplace<double>(value); return;
@@ -94,6 +98,7 @@ void KnowledgeParameter::Valuate(double value) {
 }
 
 QORISpecObject* KnowledgeParameter::GetFather() {
+  QOR_HOST_CALL();
   if (publisher_) publisher_->AddRef();
   return publisher_;
 }

@@ -14,6 +14,7 @@ KnowledgeParameterSet::~KnowledgeParameterSet() {
 }
 
 void KnowledgeParameterSet::AppendChildren(const char* typeName, QORListValQORISpecObject_var& children) const {
+  QOR_HOST_CALL();
   for (const QORVar<KnowledgeParameter>& parameter : parameters_)
     if (OffersInterfaceNamed(parameter.Get(), typeName).value_or(false))
       children.Append(QORISpecObject_var(parameter.Get()));

@@ -25,6 +25,7 @@ bool ProductDefinition::HidesInterface(const char* interfaceName) const {
 }
 
 QORListValQORBaseUnknown_var* ProductDefinition::GetChildren(const char* interfaceName) {
+  QOR_HOST_CALL();
   if (!OffersInterfaceNamed(this, interfaceName)) return nullptr;
   auto* list = new QORListValQORBaseUnknown_var;
   product_->AppendDefinitionsDepthFirst(interfaceName, *list);
@@ -32,14 +33,16 @@ QORListValQORBaseUnknown_var* ProductDefinition::GetChildren(const char* interfa
   return list;
 }
 
-QORVar<QORIProduct> ProductDefinition::GetReferenceProduct() { return QORVar<QORIProduct>(product_); }
+QORVar<QORIProduct> ProductDefinition::GetReferenceProduct() { QOR_HOST_CALL(); return QORVar<QORIProduct>(product_); }
 
 QORVar<QORIProduct> ProductDefinition::GetFatherProduct() {
+  QOR_HOST_CALL();
   if (!owner_) return nullptr;
   return QORVar<QORIProduct>(owner_);
 }
 
 QORVar<QORIProduct> ProductDefinition::FindInstance(const QORVar<QORIProduct>& reference) {
+  QOR_HOST_CALL();
   if (!IsDeclaredBy(reference.Get())) return nullptr;
   return QORVar<QORIProduct>(this);
 }
@@ -49,27 +52,42 @@ bool ProductDefinition::IsDeclaredBy(const QORBaseUnknown* reference) const {
 }
 
 HRESULT ProductDefinition::GetPrdInstanceName(QORUnicodeString& name) {
+  QOR_HOST_CALL();
   name = QORUnicodeString(name_);
   return S_OK;
 }
 
-QORUnicodeString ProductDefinition::GetPartNumber() { return QORUnicodeString(product_->PartNumber()); }
+QORUnicodeString ProductDefinition::GetPartNumber() {
+  QOR_HOST_CALL();
+  return QORUnicodeString(product_->PartNumber());
+}
 
 QORISpecObject* ProductDefinition::GetFather() {
+  QOR_HOST_CALL();
   if (!owner_) return nullptr;
   QORISpecObject* father = owner_;
   father->AddRef();
   return father;
 }
 
-HRESULT ProductDefinition::GetBOMFlag(QORBoolean& inBOM) { return ReadBOMFlag(properties_, inBOM); }
-HRESULT ProductDefinition::GetReference(QORUnicodeString& reference) { return ReadReference(properties_, reference); }
-HRESULT ProductDefinition::GetSupplier(QORUnicodeString& supplier) { return ReadSupplier(properties_, supplier); }
-HRESULT ProductDefinition::GetSource(int& source) { return ReadSource(properties_, source); }
+HRESULT ProductDefinition::GetBOMFlag(QORBoolean& inBOM) { QOR_HOST_CALL(); return ReadBOMFlag(properties_, inBOM); }
+HRESULT ProductDefinition::GetReference(QORUnicodeString& reference) {
+  QOR_HOST_CALL();
+  return ReadReference(properties_, reference);
+}
+HRESULT ProductDefinition::GetSupplier(QORUnicodeString& supplier) {
+  QOR_HOST_CALL();
+  return ReadSupplier(properties_, supplier);
+}
+HRESULT ProductDefinition::GetSource(int& source) { QOR_HOST_CALL(); return ReadSource(properties_, source); }
 HRESULT ProductDefinition::GetUserPropertiesPublisher(QORIParmPublisher*& publisher, int create) {
+  QOR_HOST_CALL();
   return product_->UserPropertiesPublisher(publisher, create);
 }
 
-QORUnicodeString ProductDefinition::GetTypeName() { return QORUnicodeString(product_->Component().value_or("")); }
+QORUnicodeString ProductDefinition::GetTypeName() {
+  QOR_HOST_CALL();
+  return QORUnicodeString(product_->Component().value_or(""));
+}
 
 }  // namespace qorhost

@@ -43,6 +43,7 @@ const std::optional<MoldProperties>& ProductOccurrence::Properties() const {
 }
 
 QORListValQORBaseUnknown_var* ProductOccurrence::GetChildren(const char* interfaceName) {
+  QOR_HOST_CALL();
   if (!OffersInterfaceNamed(this, interfaceName)) return nullptr;
   auto* list = new QORListValQORBaseUnknown_var;
   AppendDescendants(interfaceName, *list);
@@ -86,41 +87,56 @@ const std::vector<ProductOccurrence*>& ProductOccurrence::InstancesOf(const Prod
   return found == instancesByProduct_.end() ? none : found->second;
 }
 
-QORVar<QORIProduct> ProductOccurrence::GetReferenceProduct() { return QORVar<QORIProduct>(product_); }
+QORVar<QORIProduct> ProductOccurrence::GetReferenceProduct() { QOR_HOST_CALL(); return QORVar<QORIProduct>(product_); }
 
 QORVar<QORIProduct> ProductOccurrence::GetFatherProduct() {
+  QOR_HOST_CALL();
   if (!father_) return nullptr;
   return QORVar<QORIProduct>(father_);
 }
 
 QORVar<QORIProduct> ProductOccurrence::FindInstance(const QORVar<QORIProduct>& reference) {
+  QOR_HOST_CALL();
   if (!definition_ || !definition_->IsDeclaredBy(reference.Get())) return nullptr;
   return QORVar<QORIProduct>(definition_);
 }
 
 HRESULT ProductOccurrence::GetPrdInstanceName(QORUnicodeString& name) {
+  QOR_HOST_CALL();
   name = QORUnicodeString(name_);
   return S_OK;
 }
 
-QORUnicodeString ProductOccurrence::GetPartNumber() { return QORUnicodeString(product_->PartNumber()); }
+QORUnicodeString ProductOccurrence::GetPartNumber() {
+  QOR_HOST_CALL();
+  return QORUnicodeString(product_->PartNumber());
+}
 
 QORISpecObject* ProductOccurrence::GetFather() {
+  QOR_HOST_CALL();
   if (!father_) return nullptr;
   QORISpecObject* father = father_;
   father->AddRef();
   return father;
 }
 
-HRESULT ProductOccurrence::GetBOMFlag(QORBoolean& inBOM) { return ReadBOMFlag(Properties(), inBOM); }
-HRESULT ProductOccurrence::GetReference(QORUnicodeString& reference) { return ReadReference(Properties(), reference); }
-HRESULT ProductOccurrence::GetSupplier(QORUnicodeString& supplier) { return ReadSupplier(Properties(), supplier); }
-HRESULT ProductOccurrence::GetSource(int& source) { return ReadSource(Properties(), source); }
+HRESULT ProductOccurrence::GetBOMFlag(QORBoolean& inBOM) { QOR_HOST_CALL(); return ReadBOMFlag(Properties(), inBOM); }
+HRESULT ProductOccurrence::GetReference(QORUnicodeString& reference) {
+  QOR_HOST_CALL();
+  return ReadReference(Properties(), reference);
+}
+HRESULT ProductOccurrence::GetSupplier(QORUnicodeString& supplier) {
+  QOR_HOST_CALL();
+  return ReadSupplier(Properties(), supplier);
+}
+HRESULT ProductOccurrence::GetSource(int& source) { QOR_HOST_CALL(); return ReadSource(Properties(), source); }
 HRESULT ProductOccurrence::GetUserPropertiesPublisher(QORIParmPublisher*& publisher, int create) {
+  QOR_HOST_CALL();
   return product_->UserPropertiesPublisher(publisher, create);
 }
 
 QORUnicodeString ProductOccurrence::GetTypeName() {
+  QOR_HOST_CALL();
   return QORUnicodeString(product_->Component().value_or("Plate"));
 }
 
@@ -150,6 +166,7 @@ std::string ProductOccurrence::InstancePath() const {
 }
 
 HRESULT ProductOccurrence::GetPathElement(QORPathElement*& path) {
+  QOR_HOST_CALL();
   path = new QORPathElement(PathFromTop());
   return path ? S_OK : E_FAIL;
 }
@@ -157,6 +174,7 @@ HRESULT ProductOccurrence::GetPathElement(QORPathElement*& path) {
 // The context (an editor's path) must be the start of this occurrence's own path; the result is
 // the whole path, so that the editor can address the occurrence from its top element.
 HRESULT ProductOccurrence::ExtractPathElement(QORPathElement* context, QORPathElement*& path) {
+  QOR_HOST_CALL();
   path = nullptr;
   if (!context) return E_FAIL;
   QORListValQORBaseUnknown_var full = PathFromTop();

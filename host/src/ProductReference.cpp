@@ -30,6 +30,7 @@ bool ProductReference::HidesInterface(const char* interfaceName) const {
 }
 
 QORListValQORBaseUnknown_var* ProductReference::GetChildren(const char* interfaceName) {
+  QOR_HOST_CALL();
   if (!OffersInterfaceNamed(this, interfaceName)) return nullptr;
   auto* list = new QORListValQORBaseUnknown_var;
   AppendDefinitionsDepthFirst(interfaceName, *list);
@@ -46,16 +47,24 @@ void ProductReference::AppendDefinitionsDepthFirst(const char* interfaceName, QO
 }
 
 HRESULT ProductReference::GetPrdInstanceName(QORUnicodeString& name) {
+  QOR_HOST_CALL();
   name = QORUnicodeString(partNumber_);
   return S_OK;
 }
 
-HRESULT ProductReference::GetBOMFlag(QORBoolean& inBOM) { return ReadBOMFlag(properties_, inBOM); }
-HRESULT ProductReference::GetReference(QORUnicodeString& reference) { return ReadReference(properties_, reference); }
-HRESULT ProductReference::GetSupplier(QORUnicodeString& supplier) { return ReadSupplier(properties_, supplier); }
-HRESULT ProductReference::GetSource(int& source) { return ReadSource(properties_, source); }
+HRESULT ProductReference::GetBOMFlag(QORBoolean& inBOM) { QOR_HOST_CALL(); return ReadBOMFlag(properties_, inBOM); }
+HRESULT ProductReference::GetReference(QORUnicodeString& reference) {
+  QOR_HOST_CALL();
+  return ReadReference(properties_, reference);
+}
+HRESULT ProductReference::GetSupplier(QORUnicodeString& supplier) {
+  QOR_HOST_CALL();
+  return ReadSupplier(properties_, supplier);
+}
+HRESULT ProductReference::GetSource(int& source) { QOR_HOST_CALL(); return ReadSource(properties_, source); }
 
 HRESULT ProductReference::UserPropertiesPublisher(QORIParmPublisher*& publisher, int create) {
+  QOR_HOST_CALL();
   if (!userProperties_ && create) userProperties_ = MakeHostObject<KnowledgeUserProperties>(std::vector<MoldParameter>{}, this);
   publisher = userProperties_.Get();
   if (publisher) publisher->AddRef();

@@ -34,6 +34,11 @@ void QORHostFatal(const char* file, int line, const char* what) {
   std::abort();
 }
 
+long long& QORHostCallCount() {
+  static long long count = 0;
+  return count;
+}
+
 int QORUnicodeString::GetLengthInChar() const { return CharCountBefore(text_, text_.size()); }
 
 int QORUnicodeString::SearchSubString(const QORUnicodeString& sub, int start) const {

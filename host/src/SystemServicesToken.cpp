@@ -25,6 +25,7 @@ bool IsSeparator(std::string_view character, std::string_view separators) {
 QORToken::QORToken(const QORUnicodeString& text) : text_(text.Utf8()) {}
 
 QORUnicodeString QORToken::GetNextToken(const QORUnicodeString& separators) {
+  QOR_HOST_CALL();
   const std::string_view all(text_);
   const std::string_view seps(separators.Utf8());
   auto characterAt = [&](std::size_t at) { return all.substr(at, CharLength(text_, at)); };

@@ -66,6 +66,7 @@ qorhost::ProductOccurrence* TreeOf(const QORIProduct_var& product) {
 
 HRESULT QORMldServicesComponents::CastToQORIMldComponent(const QORBaseUnknown_var& object,
                                                          QORIMldComponent*& component) {
+  QOR_HOST_CALL();
   component = nullptr;
   QORIMldComponent_var cast(object.Get());
   if (!cast) return E_FAIL;
@@ -75,6 +76,7 @@ HRESULT QORMldServicesComponents::CastToQORIMldComponent(const QORBaseUnknown_va
 }
 
 HRESULT QORTlgServicesFunction::ModifyWorkMode(const QORIProduct_var& product, int mode) {
+  QOR_HOST_CALL();
   if (!product || (mode != 0 && mode != 1)) return E_FAIL;
   // The analysis puts every instance it walks in work mode: that is its progress.
   if (mode == 1) qorhost::ProgressAdvance();
@@ -121,6 +123,7 @@ QORListOfQORUnicodeString QORTlgServicesCacheList::ProductsInWorkMode() {
 
 HRESULT QORTlgServicesProduct::GetAllInstanceFromProduct(const QORIProduct_var& product,
                                                          QORListValQORBaseUnknown_var& instances) {
+  QOR_HOST_CALL();
   instances.RemoveAll();
   if (!product) return E_FAIL;
   const QORIProduct_var reference = product->GetReferenceProduct();
