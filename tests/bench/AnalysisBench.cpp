@@ -40,8 +40,11 @@ struct Lcg {
 // A mold of about `instances` occurrences: standard components with many instances of few parts
 // (two in three with a REFERENCE, a tenth of them plates), unique made parts (some outside the
 // BOM, some unpriced) and a sub-assembly of pins. The previous revision drops, renames and adds
-// instances of the same parts.
-std::string SyntheticMold(int instances, bool revised) {
+// instances of the same parts. A mold of unique parts has one line per instance.
+enum class Mold { Mixed, Revised, UniqueParts };
+
+std::string SyntheticMold(int instances, Mold kind) {
+  const bool revised = kind == Mold::Revised;
   const int standard = instances / 40 < 4 ? 4 : instances / 40;
   Lcg random{1};
   Lcg revision{7};
@@ -70,17 +73,17 @@ std::string SyntheticMold(int instances, bool revised) {
     children << (count++ ? "," : "") << R"({"name": ")" << name << R"(", "of": ")" << of << R"("})";
   };
   for (int i = 0; count < instances; ++i) {
-    const double kind = random.Next();
+    const double draw = random.Next();
     std::string name;
     std::string of;
-    if (kind < 0.1) {
+    if (kind == Mold::UniqueParts || draw < 0.1) {
       json << R"("m)" << made << R"(": {"partNumber": "MADE-)" << made << R"(", "properties": {"bom": )"
            << (made % 9 != 0 ? "true" : "false") << R"(, "source": "made"}, "parameters": [)";
       if (made % 5 != 0) json << R"({"name": "UnitPrice", "type": "real", "value": )" << 100 + made % 50 << "}";
       json << "]},";
       name = "Made." + std::to_string(made);
       of = "m" + std::to_string(made++);
-    } else if (kind < 0.11) {
+    } else if (draw < 0.11) {
       name = "Sub." + std::to_string(i);
       of = "sub";
     } else {
@@ -108,9 +111,10 @@ fs::path Folder() {
   return folder;
 }
 
-fs::path MoldFile(int instances, bool revised) {
-  const fs::path path = Folder() / ((revised ? "revised-" : "mold-") + std::to_string(instances) + ".json");
-  if (!fs::exists(path)) std::ofstream(path) << SyntheticMold(instances, revised);
+fs::path MoldFile(int instances, Mold kind = Mold::Mixed) {
+  const char* const names[] = {"mold-", "revised-", "unique-"};
+  const fs::path path = Folder() / (names[static_cast<int>(kind)] + std::to_string(instances) + ".json");
+  if (!fs::exists(path)) std::ofstream(path) << SyntheticMold(instances, kind);
   return path;
 }
 
@@ -150,7 +154,7 @@ class Bench {
 };
 
 void BM_LoadMold(benchmark::State& state) {
-  const fs::path mold = MoldFile(static_cast<int>(state.range(0)), false);
+  const fs::path mold = MoldFile(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     auto session = std::make_unique<moldbom::HostSession>();
     if (!session->LoadMold(mold.string())) state.SkipWithError("the synthetic mold does not load");
@@ -163,7 +167,7 @@ void BM_LoadMold(benchmark::State& state) {
 
 // From the user's pick of the root to the filled, priced table.
 void BM_SelectToPricedTable(benchmark::State& state) {
-  Bench bench(state, MoldFile(static_cast<int>(state.range(0)), false));
+  Bench bench(state, MoldFile(static_cast<int>(state.range(0))));
   for (auto _ : state) {
     state.PauseTiming();
     if (!bench.Do({"start", "QORMldBOMCom"})) break;
@@ -182,7 +186,7 @@ fs::path PreviousProfile(int instances) {
   if (fs::exists(path)) return path;
   moldbom::HostSession session;
   moldbom::UserEvents events(session);
-  if (!moldbom::HostSession::LoadModule() || !session.LoadMold(MoldFile(instances, false).string())) return {};
+  if (!moldbom::HostSession::LoadModule() || !session.LoadMold(MoldFile(instances).string())) return {};
   // An empty profile is named without a question and written at close.
   std::ofstream(path).flush();
   for (const moldbom::EventWords& words : std::vector<moldbom::EventWords>{
@@ -201,7 +205,7 @@ void BM_KeepMode(benchmark::State& state) {
     state.SkipWithError("the previous revision's profile was not written");
     return;
   }
-  Bench bench(state, MoldFile(instances, true));
+  Bench bench(state, MoldFile(instances, Mold::Revised));
   const fs::path working = Folder() / "keep.bom";
   for (auto _ : state) {
     state.PauseTiming();
@@ -218,10 +222,10 @@ void BM_KeepMode(benchmark::State& state) {
   PeakMemory(state);
 }
 
-// Closing writes the profile; naming it in the next command reads it back.
+// Closing writes the profile; naming it in the next command reads it back. One line per instance.
 void BM_ProfileWriteRead(benchmark::State& state) {
   const int instances = static_cast<int>(state.range(0));
-  Bench bench(state, MoldFile(instances, false));
+  Bench bench(state, MoldFile(instances, Mold::UniqueParts));
   const fs::path profile = Folder() / "written.bom";
   for (auto _ : state) {
     state.PauseTiming();
@@ -239,8 +243,9 @@ void BM_ProfileWriteRead(benchmark::State& state) {
   PeakMemory(state);
 }
 
+// One line per instance.
 void BM_CsvReport(benchmark::State& state) {
-  Bench bench(state, MoldFile(static_cast<int>(state.range(0)), false));
+  Bench bench(state, MoldFile(static_cast<int>(state.range(0)), Mold::UniqueParts));
   const fs::path csv = Folder() / "report.csv";
   if (!bench.Do({"start", "QORMldBOMCom"}) || !bench.Do({"select", "SYN-MOLD"})) return;
   for (auto _ : state) {

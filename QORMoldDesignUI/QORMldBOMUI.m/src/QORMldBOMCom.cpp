@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "QORDialogToolkit.h"
@@ -736,13 +737,15 @@ void QORMldBOMCom::AnalyseProduct(const QORIProduct_var& product) {
   const QORBoolean keepMode = Dialog->IsKeepMode();
 
   std::vector<QORMldBOMInstanceRecord> records;
+  // Reserved so that a large mold's records are never held twice while the vector grows.
+  records.reserve(static_cast<std::size_t>(children->Size()));
   WidthMaxima maxima;
   for (const QORBaseUnknown_var& child : *children) {
     QORIProduct_var instance(child);
     if (!instance) continue;
     QORMldBOMInstanceRecord record;
     if (ReadInstance(*this, instance, static_cast<int>(records.size()) + 1, record, maxima, sources))
-      records.push_back(record);
+      records.push_back(std::move(record));
   }
   delete children;
 
