@@ -6,6 +6,8 @@
 #include <random>
 #include <set>
 
+#include "QORMldBOMLookup.h"
+
 namespace bomtest {
 namespace {
 
@@ -41,6 +43,14 @@ std::string ReferenceSearch(const std::string& name, const Strings& known, const
       for (const std::string& token : Tokens(group))
         if (token != name && std::find(known.begin(), known.end(), token) != known.end()) return token;
   return "";
+}
+
+int ReferenceFirstRecord(const std::string& name, const Strings& known, const Strings& groupsA,
+                         const Strings& groupsB) {
+  const std::string found = ReferenceSearch(name, known, groupsA, groupsB);
+  for (std::size_t k = 0; k < known.size(); ++k)
+    if (known[k] == name || (!found.empty() && known[k] == found)) return static_cast<int>(k) + 1;
+  return 0;
 }
 
 // Rows as (number, part number) cells; data row k shows parts[k - 1].
@@ -160,6 +170,47 @@ TEST_F(MatchingTest, SearchInstanceNameAgreesWithTheReference) {
   }
   dialog_->RequestDelayedDestruction();
   QORCommandHost::EndOfUserEvent();
+}
+
+// Known names repeat and may be empty, and a group may hold a name twice: the index must still give
+// the first record a walk of the lists finds.
+TEST_F(MatchingTest, ProfileRecordIndexAgreesWithTheReference) {
+  for (int round = 0; round < 300; ++round) {
+    const Strings pool = RandomNames(6);
+    Strings known;
+    for (int k = Random(0, 6); k > 0; --k) known.push_back(Random(0, 5) ? pool[static_cast<std::size_t>(Random(0, 5))] : "");
+    Strings doubled = pool;
+    doubled.insert(doubled.end(), pool.begin(), pool.begin() + Random(0, 3));
+    const Strings groupsA = RandomGroups(doubled), groupsB = RandomGroups(doubled);
+    const QORListOfQORUnicodeString knownList = UnicodeList(known);
+    const QORMldBOMNameLookup lookup(knownList, UnicodeList(groupsA), UnicodeList(groupsB));
+    for (const std::string& name : pool)
+      ASSERT_EQ(lookup.FirstRecord(QORUnicodeString(name)), ReferenceFirstRecord(name, known, groupsA, groupsB))
+          << "round " << round << " name " << name;
+    ASSERT_EQ(lookup.FirstRecord(QORUnicodeString("")), ReferenceFirstRecord("", known, groupsA, groupsB));
+  }
+}
+
+// Components are taken in their own order, at most as many as the line has names, duplicates
+// included: a typed price reaches exactly those.
+TEST_F(MatchingTest, ComponentsOfALineAreTheFirstOnesNamed) {
+  auto loaded = QORMoldDocument::LoadText(MoldFile("A:p B:p C:p", R"("p": {"partNumber": "PN"})"), "x.json");
+  ASSERT_TRUE(loaded.Ok());
+  std::unique_ptr<QORMoldDocument> document = std::move(loaded).Value();
+  // Names repeat in the list as they do where sub-assemblies are used twice.
+  QORListValQORBaseUnknown_var components;
+  for (const char* name : {"A", "B", "A", "C", "B", "A"})
+    components.Append(QORBaseUnknown_var(document->FindByPath(std::string("MOLD/") + name)));
+  const QORMldBOMPartLookup lookup(UnicodeList({"A;B", "C;", "B;A;A"}), components);
+  const struct { Strings names; int limit; std::vector<int> positions; } cases[] = {
+      {{"A", "B"}, 2, {1, 2}},       {{"B", "A"}, -1, {1, 2, 3, 5, 6}}, {{"A", "A", "C"}, 3, {1, 3, 4}},
+      {{"C"}, 1, {4}},               {{"D"}, 5, {}},                    {{"B"}, 0, {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(lookup.ComponentsNamed(UnicodeList(c.names), c.limit), c.positions) << c.names.front();
+  EXPECT_EQ(lookup.GroupOf(QORUnicodeString("A")), 1);
+  EXPECT_EQ(lookup.GroupOf(QORUnicodeString("C")), 2);
+  EXPECT_EQ(lookup.GroupOf(QORUnicodeString("")), 0);
 }
 
 // Blank lines and rows without a part number lie between the data rows.
