@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "HostSession.h"
+#include "MoldGenerator.h"
 #include "QORMoldComponents.h"
 #include "UserEvents.h"
 
@@ -25,82 +26,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kComponentTypes[] = {"LeaderPin", "Bushing", "EjectorPin", "CapScrew", "Spring",
-                                       "SupportPillar", "StopPin", "Plug", "DowelPin", "EjectorSleeve"};
-
-// Deterministic, so that every run measures the same molds.
-struct Lcg {
-  uint64_t state;
-  double Next() {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<double>(state >> 11) / 9007199254740992.0;
-  }
-};
-
-// A mold of about `instances` occurrences: standard components with many instances of few parts
-// (two in three with a REFERENCE, a tenth of them plates), unique made parts (some outside the
-// BOM, some unpriced) and a sub-assembly of pins. The previous revision drops, renames and adds
-// instances of the same parts. A mold of unique parts has one line per instance.
-enum class Mold { Mixed, Revised, UniqueParts };
-
-std::string SyntheticMold(int instances, Mold kind) {
-  const bool revised = kind == Mold::Revised;
-  const int standard = instances / 40 < 4 ? 4 : instances / 40;
-  Lcg random{1};
-  Lcg revision{7};
+// A mold of `instances` unique made parts, one BOM line each (a ninth of them outside the BOM):
+// the profile and the CSV are measured by lines.
+std::string UniquePartsMold(int instances) {
   std::ostringstream json;
   json << R"({"format": "moldbom-assembly", "version": 1, "root": "mold", "products": {)";
-  for (int p = 0; p < standard; ++p) {
-    json << R"("s)" << p << R"(": {"partNumber": "STD-)" << p << R"(", "properties": {"bom": true, )"
-         << R"("supplier": "Supplier )" << p % 7 << R"(", "source": "bought")";
-    if (p % 3 != 2) json << R"(, "reference": "REF-)" << p / 2 << R"(")";
-    json << R"(}, "userProperties": [{"name": "Material", "type": "string", "value": "Steel )" << p % 5
-         << R"("}], "parameters": [{"name": "UnitPrice", "type": "real", "value": )" << 1 + p % 40 << "}]";
-    if (p % 10 == 0)
-      json << R"(, "plate": true)";
-    else
-      json << R"(, "component": ")" << kComponentTypes[p % 10] << R"(")";
-    json << "},";
-  }
-  json << R"("sub": {"partNumber": "SUB-1", "instances": [)";
-  for (int k = 0; k < 8; ++k) json << (k ? "," : "") << R"({"name": "SubPin.)" << k << R"(", "of": "s)" << k % standard << R"("})";
-  json << "]},";
-
-  std::ostringstream children;
-  int made = 0;
-  int count = 0;
-  auto child = [&](const std::string& name, const std::string& of) {
-    children << (count++ ? "," : "") << R"({"name": ")" << name << R"(", "of": ")" << of << R"("})";
-  };
-  for (int i = 0; count < instances; ++i) {
-    const double draw = random.Next();
-    std::string name;
-    std::string of;
-    if (kind == Mold::UniqueParts || draw < 0.1) {
-      json << R"("m)" << made << R"(": {"partNumber": "MADE-)" << made << R"(", "properties": {"bom": )"
-           << (made % 9 != 0 ? "true" : "false") << R"(, "source": "made"}, "parameters": [)";
-      if (made % 5 != 0) json << R"({"name": "UnitPrice", "type": "real", "value": )" << 100 + made % 50 << "}";
-      json << "]},";
-      name = "Made." + std::to_string(made);
-      of = "m" + std::to_string(made++);
-    } else if (draw < 0.11) {
-      name = "Sub." + std::to_string(i);
-      of = "sub";
-    } else {
-      name = "C." + std::to_string(i);
-      of = "s" + std::to_string(static_cast<int>(random.Next() * standard));
-    }
-    const double change = revision.Next();
-    if (!revised) {
-      child(name, of);
-    } else if (change >= 0.05) {
-      child(change < 0.07 ? name + "r" : name, of);
-      if (change > 0.97) child("New." + std::to_string(i), of);
-    }
-  }
-  json << R"("mold": {"partNumber": "SYN-MOLD", "instances": [)" << children.str() << "]}}}";
+  for (int i = 0; i < instances; ++i)
+    json << R"("m)" << i << R"(": {"partNumber": "MADE-)" << i << R"(", "properties": {"bom": )"
+         << (i % 9 != 0 ? "true" : "false") << R"(, "source": "made"}, "parameters": [)"
+         << R"({"name": "UnitPrice", "type": "real", "value": )" << 100 + i % 50 << "}]},";
+  json << R"("mold": {"partNumber": "SYN-MOLD", "instances": [)";
+  for (int i = 0; i < instances; ++i) json << (i ? "," : "") << R"({"name": "Made.)" << i << R"(", "of": "m)" << i << R"("})";
+  json << "]}}}";
   return json.str();
 }
+
+// The generator's realistic mix, its previous revision, or unique parts.
+enum class Mold { Current, Previous, UniqueParts };
 
 fs::path Folder() {
   static const fs::path folder = [] {
@@ -111,10 +53,27 @@ fs::path Folder() {
   return folder;
 }
 
-fs::path MoldFile(int instances, Mold kind = Mold::Mixed) {
-  const char* const names[] = {"mold-", "revised-", "unique-"};
+// The instance path of each written mold's root, which the user picks.
+std::map<fs::path, std::string>& Roots() {
+  static std::map<fs::path, std::string> roots;
+  return roots;
+}
+
+fs::path MoldFile(int instances, Mold kind = Mold::Current) {
+  const char* const names[] = {"mold-", "previous-", "unique-"};
   const fs::path path = Folder() / (names[static_cast<int>(kind)] + std::to_string(instances) + ".json");
-  if (!fs::exists(path)) std::ofstream(path) << SyntheticMold(instances, kind);
+  if (Roots().contains(path)) return path;
+  if (kind == Mold::UniqueParts) {
+    std::ofstream(path) << UniquePartsMold(instances);
+    Roots()[path] = "SYN-MOLD";
+    return path;
+  }
+  moldbom::MoldGeneratorOptions options;
+  options.instances = instances;
+  options.previousRevision = kind == Mold::Previous;
+  const moldbom::GeneratedMold mold = moldbom::GenerateMold(options);
+  std::ofstream(path) << moldbom::MoldJsonText(mold);
+  Roots()[path] = mold.products.front().partNumber;
   return path;
 }
 
@@ -127,7 +86,7 @@ void PeakMemory(benchmark::State& state) {
 // A session on one mold, with the module loaded; each step fails the benchmark when refused.
 class Bench {
  public:
-  Bench(benchmark::State& state, const fs::path& mold) : state_(state), events_(session_) {
+  Bench(benchmark::State& state, const fs::path& mold) : state_(state), events_(session_), root_(Roots()[mold]) {
     if (!moldbom::HostSession::LoadModule()) {
       state.SkipWithError("the module library does not load");
       ok_ = false;
@@ -145,11 +104,13 @@ class Bench {
     return ok_;
   }
   bool Ok() const { return ok_; }
+  bool SelectRoot() { return Do({"select", root_}); }
 
  private:
   benchmark::State& state_;
   moldbom::HostSession session_;
   moldbom::UserEvents events_;
+  std::string root_;
   bool ok_ = true;
 };
 
@@ -172,7 +133,7 @@ void BM_SelectToPricedTable(benchmark::State& state) {
     state.PauseTiming();
     if (!bench.Do({"start", "QORMldBOMCom"})) break;
     state.ResumeTiming();
-    if (!bench.Do({"select", "SYN-MOLD"})) break;
+    if (!bench.SelectRoot()) break;
     state.PauseTiming();
     bench.Do({"close", "window"});
     state.ResumeTiming();
@@ -180,17 +141,18 @@ void BM_SelectToPricedTable(benchmark::State& state) {
   PeakMemory(state);
 }
 
-// The profile of the previous revision, as a first run writes it.
+// The profile of the previous revision, as a run on it writes it.
 fs::path PreviousProfile(int instances) {
   const fs::path path = Folder() / ("previous-" + std::to_string(instances) + ".bom");
   if (fs::exists(path)) return path;
   moldbom::HostSession session;
   moldbom::UserEvents events(session);
-  if (!moldbom::HostSession::LoadModule() || !session.LoadMold(MoldFile(instances).string())) return {};
+  const fs::path mold = MoldFile(instances, Mold::Previous);
+  if (!moldbom::HostSession::LoadModule() || !session.LoadMold(mold.string())) return {};
   // An empty profile is named without a question and written at close.
   std::ofstream(path).flush();
   for (const moldbom::EventWords& words : std::vector<moldbom::EventWords>{
-           {"start", "QORMldBOMCom"}, {"type", "ReportName", path.string()}, {"select", "SYN-MOLD"}, {"close", "window"}})
+           {"start", "QORMldBOMCom"}, {"type", "ReportName", path.string()}, {"select", Roots()[mold]}, {"close", "window"}})
     if (auto done = events.Perform(words); !done) {
       std::fprintf(stderr, "%s: %s\n", words.front().c_str(), done.Why().c_str());
       return {};
@@ -205,7 +167,7 @@ void BM_KeepMode(benchmark::State& state) {
     state.SkipWithError("the previous revision's profile was not written");
     return;
   }
-  Bench bench(state, MoldFile(instances, Mold::Revised));
+  Bench bench(state, MoldFile(instances));
   const fs::path working = Folder() / "keep.bom";
   for (auto _ : state) {
     state.PauseTiming();
@@ -214,7 +176,7 @@ void BM_KeepMode(benchmark::State& state) {
         !bench.Do({"check", "RadioKeep", "on"}))
       break;
     state.ResumeTiming();
-    if (!bench.Do({"select", "SYN-MOLD"})) break;
+    if (!bench.SelectRoot()) break;
     state.PauseTiming();
     bench.Do({"close", "window"});
     state.ResumeTiming();
@@ -230,7 +192,7 @@ void BM_ProfileWriteRead(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     std::ofstream(profile).flush();
-    if (!bench.Do({"start", "QORMldBOMCom"}) || !bench.Do({"type", "ReportName", profile.string()}) || !bench.Do({"select", "SYN-MOLD"}))
+    if (!bench.Do({"start", "QORMldBOMCom"}) || !bench.Do({"type", "ReportName", profile.string()}) || !bench.SelectRoot())
       break;
     state.ResumeTiming();
     if (!bench.Do({"close", "window"}) || !bench.Do({"start", "QORMldBOMCom"}) ||
@@ -247,7 +209,7 @@ void BM_ProfileWriteRead(benchmark::State& state) {
 void BM_CsvReport(benchmark::State& state) {
   Bench bench(state, MoldFile(static_cast<int>(state.range(0)), Mold::UniqueParts));
   const fs::path csv = Folder() / "report.csv";
-  if (!bench.Do({"start", "QORMldBOMCom"}) || !bench.Do({"select", "SYN-MOLD"})) return;
+  if (!bench.Do({"start", "QORMldBOMCom"}) || !bench.SelectRoot()) return;
   for (auto _ : state) {
     if (!bench.Do({"push", "PushAnalyze"}) || !bench.Do({"file", "SaveBom", "ok", csv.string()})) break;
   }
