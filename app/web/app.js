@@ -16,12 +16,15 @@ const HOLD_REPEAT_MS = 200;
 // profiles or refuse partial numbers at every change.
 const LIVE_FIELDS = new Set(['EditName', 'EditNameUser', 'EditRename']);
 
+// Rows of the tree and the table have one fixed height, so that only those on screen are drawn.
+const TREE_ROW_PX = 22;
+const SCROLL_MARGIN_ROWS = 15;
+
 const page = {
   state: null,
-  tree: null,
+  tree: null, // the flat product tree (see loadTree)
   treeSerial: null, // of the tree drawn; the host counts the molds it opened
-  treeNodes: new Map(), // instance path -> tree item element
-  highlightedKey: '',
+  highlighted: null, // the state's list of highlighted paths last marked
   widgets: new Map(), // widget id -> { json, element, ... }
   dialogSignature: '',
   table: null, // the BOM table's drawing state
@@ -32,6 +35,8 @@ const page = {
   eventQueue: Promise.resolve(),
   version: 0, // of the last state drawn
   versionWaiters: [],
+  resync: null, // while the whole state is fetched again: the deltas that arrive meanwhile
+  busyTimer: 0,
 };
 
 const $ = (id) => document.getElementById(id);
@@ -109,37 +114,90 @@ function connect() {
   source.addEventListener('open', () => { $('connection').textContent = ''; });
   source.addEventListener('error', () => { $('connection').textContent = 'connection lost – retrying…'; });
   source.addEventListener('state', (event) => render(JSON.parse(event.data), Number(event.lastEventId)));
-  source.addEventListener('busy', (event) => { $('busy').hidden = event.data !== 'true'; });
+  source.addEventListener('delta', (event) => receiveDelta(JSON.parse(event.data)));
+  source.addEventListener('busy', (event) => showBusy(event.data === 'true'));
+  source.addEventListener('progress', (event) => showProgress(JSON.parse(event.data)));
 }
 
 async function start() {
   $('restart').addEventListener('click', () => sendEvent('start', COMMAND_CLASS));
   $('open-mold').addEventListener('click', openMoldChooser);
   setUpChooser();
+  setUpTree();
   connect();
 }
 
-// Each mold the host opens has its own tree; highlights are marked again on the new one.
-async function fetchTree(serial) {
-  page.treeSerial = serial;
-  const tree = await fetch('/api/tree', { credentials: 'same-origin' }).then((r) => r.json()).catch(() => null);
-  if (!tree || page.treeSerial !== serial) return;
-  page.treeNodes.clear();
-  drawTree(tree);
-  page.highlightedKey = '';
-  markHighlighted((page.state && page.state.highlighted) || []);
+// A delta applies to the version it was made from; after a gap the page takes the whole state.
+function receiveDelta(delta) {
+  if (page.resync) { page.resync.push(delta); return; }
+  if (delta.to <= page.version) return;
+  if (!page.state || delta.from !== page.version) { resynchronise(delta); return; }
+  applyDelta(page.state, delta);
+  render(page.state, delta.to);
+}
+
+async function resynchronise(delta) {
+  page.resync = [delta];
+  const full = await fetch('/api/state', { credentials: 'same-origin' }).then((r) => r.json()).catch(() => null);
+  const waiting = page.resync;
+  page.resync = null;
+  if (full && full.version >= page.version) render(full.state, full.version);
+  for (const later of waiting) if (later.to > page.version) receiveDelta(later);
+}
+
+function applyDelta(state, delta) {
+  if (delta.set) Object.assign(state, delta.set);
+  if ('dialog' in delta) state.dialog = delta.dialog;
+  if (!delta.widgets && !delta.lists) return;
+  const widgets = new Map();
+  const index = (widget) => { widgets.set(widget.id, widget); widget.children.forEach(index); };
+  if (state.dialog) index(state.dialog);
+  for (const [id, fields] of Object.entries(delta.widgets || {})) if (widgets.has(id)) Object.assign(widgets.get(id), fields);
+  for (const [id, change] of Object.entries(delta.lists || {})) {
+    const list = widgets.has(id) && widgets.get(id).list;
+    if (!list) continue;
+    const { rows, rowCount, ...columns } = change;
+    Object.assign(list, columns);
+    if (rowCount === undefined) continue;
+    list.rows.length = rowCount;
+    for (const [r, row] of rows) list.rows[r] = row;
+  }
+}
+
+// Quick events come and go unseen; work that lasts greys the page and takes no clicks or keys.
+function showBusy(busy) {
+  clearTimeout(page.busyTimer);
+  $('busy').hidden = !busy;
+  if (busy) {
+    page.busyTimer = setTimeout(() => { document.body.classList.add('busy'); $('work').inert = true; }, 250);
+    return;
+  }
+  document.body.classList.remove('busy');
+  $('work').inert = false;
+  $('progress').hidden = true;
+}
+
+const PHASES = { analysis: 'Analysing instances', 'profile-read': 'Reading the profile', 'profile-write': 'Writing the profile', report: 'Writing the report' };
+
+function showProgress(progress) {
+  const bar = $('progress-bar');
+  const known = progress.total > 0;
+  if (known) { bar.max = progress.total; bar.value = Math.min(progress.done, progress.total); } else bar.removeAttribute('value');
+  const count = progress.done.toLocaleString('en-US') + (known ? ` of ${progress.total.toLocaleString('en-US')}` : '');
+  $('progress-text').textContent = `${PHASES[progress.phase] || progress.phase}: ${count}`;
+  $('progress').hidden = false;
 }
 
 function render(state, version) {
   page.state = state;
   page.version = version;
-  if (state.tree !== page.treeSerial) fetchTree(state.tree);
+  if (state.tree !== page.treeSerial) loadTree(state.tree);
   document.body.dataset.version = String(version);
   $('command-state').textContent = state.command ? `${state.command.name} · ${state.command.state}` : 'no command running';
   drawDialog(state.dialog);
   $('ended').hidden = Boolean(state.command);
   $('download-xlsx').hidden = !state.savedReport;
-  markHighlighted(state.highlighted || []);
+  if (state.highlighted !== page.highlighted) markHighlighted(state.highlighted || []);
   drawChooser(state.boxes || []);
   drawModal(state.modal);
   if (state.notice && state.notice.serial !== page.noticeSerial) {
@@ -173,59 +231,160 @@ const TREE_ICONS = {
   component: '<svg viewBox="0 0 16 16" class="tree-icon"><rect x="6.5" y="1.5" width="3" height="11" fill="#9ccfb1" stroke="#2d6a4f"/><rect x="4.5" y="11.5" width="7" height="3" fill="#9ccfb1" stroke="#2d6a4f"/></svg>',
 };
 
-function drawTree(root) {
-  page.tree = root;
-  $('user-properties').replaceChildren(...(root.userProperties || []).map((name) => element('option', { value: name })));
-  const list = element('ul', { class: 'tree-list', role: 'group' });
-  list.append(treeItem(root, 0));
-  $('tree').replaceChildren(list);
+// Each mold the host opens has its own tree, fetched once. It arrives flat, in walk order:
+// [depth, name, part number, kind, type, path?], and is kept as arrays indexed by walk position;
+// a subtree is the run of positions from a node to end[node].
+async function loadTree(serial) {
+  page.treeSerial = serial;
+  const flat = await fetch('/api/tree', { credentials: 'same-origin' }).then((r) => r.json()).catch(() => null);
+  if (!flat || !Array.isArray(flat.nodes) || page.treeSerial !== serial) return;
+  $('user-properties').replaceChildren(...(flat.userProperties || []).map((name) => element('option', { value: name })));
+  const nodes = flat.nodes;
+  const count = nodes.length;
+  const tree = {
+    nodes, count, paths: new Array(count), byPath: new Map(), parent: new Int32Array(count), end: new Int32Array(count),
+    expanded: new Uint8Array(count), marked: new Uint8Array(count), markedList: [], visible: new Int32Array(0), pool: [], cursor: -1,
+  };
+  const open = [];
+  for (let i = 0; i < count; i++) {
+    const [depth, name] = nodes[i];
+    while (open.length > depth) tree.end[open.pop()] = i;
+    const parent = open.length ? open[open.length - 1] : -1;
+    tree.parent[i] = parent;
+    tree.paths[i] = nodes[i][5] ?? (parent < 0 ? name : `${tree.paths[parent]}/${name}`);
+    tree.byPath.set(tree.paths[i], i);
+    open.push(i);
+  }
+  while (open.length) tree.end[open.pop()] = count;
+  if (count) tree.expanded[0] = 1;
+  page.tree = tree;
+  $('tree-canvas').replaceChildren();
+  $('tree').scrollTop = 0;
+  page.highlighted = null;
+  layOutTree();
+  if (page.state) markHighlighted(page.state.highlighted || []);
 }
 
-function treeItem(node, depth) {
-  const hasChildren = node.children && node.children.length > 0;
-  const item = element('li', { class: 'tree-item' + (hasChildren && depth > 0 ? ' collapsed' : ''), role: 'treeitem', 'data-path': node.path });
-  const pickable = node.kind === 'assembly';
-  const row = element('div', { class: 'tree-node' + (pickable ? ' pickable' : ''), title: pickable ? 'Pick this assembly for the command' : undefined });
-  const toggle = element('span', { class: 'tree-toggle', text: hasChildren ? (depth > 0 ? '▸' : '▾') : '' });
-  if (hasChildren) toggle.addEventListener('click', () => setExpanded(item, item.classList.contains('collapsed')));
+function hasChildren(tree, i) { return tree.end[i] > i + 1; }
+
+// The positions a person can scroll to: each node whose ancestors are all expanded.
+function layOutTree() {
+  const tree = page.tree;
+  const visible = [];
+  for (let i = 0; i < tree.count;) {
+    visible.push(i);
+    i = hasChildren(tree, i) && !tree.expanded[i] ? tree.end[i] : i + 1;
+  }
+  tree.visible = Int32Array.from(visible);
+  $('tree-canvas').style.height = `${visible.length * TREE_ROW_PX}px`;
+  drawTreeRows();
+}
+
+function setUpTree() {
+  const scroller = $('tree');
+  let queued = false;
+  scroller.addEventListener('scroll', () => {
+    if (queued) return;
+    queued = true;
+    requestAnimationFrame(() => { queued = false; drawTreeRows(); });
+  });
+  scroller.addEventListener('click', (event) => {
+    const item = event.target.closest('.tree-item');
+    if (!item || !page.tree) return;
+    const i = Number(item.dataset.index);
+    if (event.target.closest('.tree-toggle') && hasChildren(page.tree, i)) {
+      page.tree.expanded[i] ^= 1;
+      layOutTree();
+    } else if (event.target.closest('.tree-name') && page.tree.nodes[i][3] === 'assembly') {
+      sendEvent('select', page.tree.paths[i]);
+    }
+  });
+  $('tree-next').addEventListener('click', showNextMarked);
+}
+
+// Rows are drawn for the positions on screen and a margin; the elements are reused as it scrolls.
+function drawTreeRows() {
+  const tree = page.tree;
+  if (!tree) return;
+  const scroller = $('tree');
+  const first = Math.max(0, Math.floor(scroller.scrollTop / TREE_ROW_PX) - SCROLL_MARGIN_ROWS);
+  const last = Math.min(tree.visible.length, Math.ceil((scroller.scrollTop + scroller.clientHeight) / TREE_ROW_PX) + SCROLL_MARGIN_ROWS);
+  const canvas = $('tree-canvas');
+  while (tree.pool.length < last - first) {
+    const item = element('div', { class: 'tree-item', role: 'treeitem' }, [element('div', { class: 'tree-node' })]);
+    canvas.append(item);
+    tree.pool.push({ item, index: -1, key: '' });
+  }
+  tree.pool.forEach((slot, k) => {
+    const position = first + k;
+    slot.item.hidden = position >= last;
+    if (position < last) drawTreeRow(tree, slot, position);
+  });
+}
+
+function drawTreeRow(tree, slot, position) {
+  const i = tree.visible[position];
+  const [depth, name, partNumber, kind, type] = tree.nodes[i];
+  const parent = hasChildren(tree, i);
+  const key = `${i}|${tree.expanded[i]}|${tree.marked[i]}`;
+  slot.item.style.transform = `translateY(${position * TREE_ROW_PX}px)`;
+  if (slot.key === key) return;
+  slot.key = key;
+  const item = slot.item;
+  item.dataset.index = String(i);
+  item.dataset.path = tree.paths[i];
+  item.setAttribute('aria-level', String(depth + 1));
+  if (parent) item.setAttribute('aria-expanded', String(Boolean(tree.expanded[i]))); else item.removeAttribute('aria-expanded');
+  item.classList.toggle('collapsed', parent && !tree.expanded[i]);
+  const pickable = kind === 'assembly';
+  const row = element('div', { class: 'tree-node' + (pickable ? ' pickable' : '') + (tree.marked[i] ? ' highlighted' : ''), title: pickable ? 'Pick this assembly for the command' : undefined });
+  row.style.paddingLeft = `calc(${depth * 1.1}em + 0.3em)`;
   const icon = element('span', { 'aria-hidden': 'true' });
-  icon.innerHTML = TREE_ICONS[node.kind] || TREE_ICONS.part;
-  const name = element('span', { class: 'tree-name', text: node.name });
-  if (pickable) name.addEventListener('click', () => sendEvent('select', node.path));
-  row.append(toggle, icon.firstChild, name, element('span', { class: 'tree-part', text: node.partNumber }));
-  if (node.type) row.append(element('span', { class: 'tree-type', text: node.type }));
-  if (node.kind === 'plate') row.append(element('span', { class: 'tree-type', text: 'Plate' }));
-  item.append(row);
-  page.treeNodes.set(node.path, item);
-  if (hasChildren) {
-    const children = element('ul', { class: 'tree-list', role: 'group' });
-    for (const child of node.children) children.append(treeItem(child, depth + 1));
-    item.append(children);
-  }
-  return item;
+  icon.innerHTML = TREE_ICONS[kind] || TREE_ICONS.part;
+  row.append(element('span', { class: 'tree-toggle', text: parent ? (tree.expanded[i] ? '▾' : '▸') : '' }), icon.firstChild,
+    element('span', { class: 'tree-name', text: name }), element('span', { class: 'tree-part', text: partNumber }));
+  if (type) row.append(element('span', { class: 'tree-type', text: type }));
+  if (kind === 'plate') row.append(element('span', { class: 'tree-type', text: 'Plate' }));
+  item.replaceChildren(row);
 }
 
-function setExpanded(item, expanded) {
-  item.classList.toggle('collapsed', !expanded);
-  const toggle = item.querySelector(':scope > .tree-node > .tree-toggle');
-  if (toggle && toggle.textContent) toggle.textContent = expanded ? '▾' : '▸';
-}
-
+// The marked components come into view with their ancestors expanded; the first is scrolled to.
 function markHighlighted(paths) {
-  const key = paths.join('\n');
-  if (key === page.highlightedKey) return;
-  page.highlightedKey = key;
+  page.highlighted = paths;
   if (window.moldbomView) window.moldbomView.highlight(paths);
-  for (const node of document.querySelectorAll('.tree-node.highlighted')) node.classList.remove('highlighted');
-  let first = null;
+  const tree = page.tree;
+  if (!tree) return;
+  for (const i of tree.markedList) tree.marked[i] = 0;
+  tree.markedList = [];
   for (const path of paths) {
-    const item = page.treeNodes.get(path);
-    if (!item) continue;
-    item.querySelector(':scope > .tree-node').classList.add('highlighted');
-    for (let parent = item.parentElement.closest('.tree-item'); parent; parent = parent.parentElement.closest('.tree-item')) setExpanded(parent, true);
-    first = first || item;
+    const i = tree.byPath.get(path);
+    if (i === undefined || tree.marked[i]) continue;
+    tree.marked[i] = 1;
+    tree.markedList.push(i);
+    for (let up = tree.parent[i]; up >= 0 && !tree.expanded[up]; up = tree.parent[up]) tree.expanded[up] = 1;
   }
-  if (first) first.querySelector(':scope > .tree-node').scrollIntoView({ block: 'nearest' });
+  tree.markedList.sort((a, b) => a - b);
+  tree.cursor = -1;
+  const count = tree.markedList.length;
+  $('tree-marks').hidden = count === 0;
+  $('tree-marked-count').textContent = `${count.toLocaleString('en-US')} marked`;
+  $('tree-next').disabled = count < 2;
+  layOutTree();
+  if (count) showNextMarked();
+}
+
+function showNextMarked() {
+  const tree = page.tree;
+  if (!tree || !tree.markedList.length) return;
+  tree.cursor = (tree.cursor + 1) % tree.markedList.length;
+  const target = tree.markedList[tree.cursor];
+  const position = tree.visible.indexOf(target);
+  if (position < 0) return;
+  const scroller = $('tree');
+  const top = position * TREE_ROW_PX;
+  if (top < scroller.scrollTop || top + TREE_ROW_PX > scroller.scrollTop + scroller.clientHeight)
+    scroller.scrollTop = top - scroller.clientHeight / 3;
+  drawTreeRows();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -440,7 +599,14 @@ function buildCombo(widget) {
 function buildList(widget) {
   const table = element('table', { class: 'list', role: 'grid', 'aria-label': widget.id });
   const wrap = element('div', { class: 'list-wrap' }, [table]);
-  page.table = { id: widget.id, table, shape: '', rows: [], anchor: null, editing: null, pending: null };
+  const view = { id: widget.id, table, wrap, shape: '', rows: [], rowHeight: 0, first: 1, last: 1, anchor: null, editing: null, pending: null };
+  page.table = view;
+  let queued = false;
+  wrap.addEventListener('scroll', () => {
+    if (queued) return;
+    queued = true;
+    requestAnimationFrame(() => { queued = false; if (page.table === view && !view.editing) drawTableRows(view); });
+  });
   return wrap;
 }
 
@@ -507,20 +673,24 @@ function updateList(widget, usable) {
   if (view.editing) return; // the table catches up once the edit ends
   const list = widget.list;
   const shown = list.columns.map((column, position) => ({ ...column, position })).filter((column) => column.visible);
-  const shape = shown.map((c) => `${c.position}:${c.title}:${c.width}:${c.editable}`).join('|') + `#${list.rows.length}`;
+  const shape = shown.map((c) => `${c.position}:${c.title}:${c.width}:${c.editable}`).join('|');
   if (shape !== view.shape) {
-    buildTable(view, shown, list.rows.length);
+    buildTable(view, shown);
     view.shape = shape;
   }
   view.shown = shown;
   view.table.classList.toggle('disabled', !usable);
+  view.table.setAttribute('aria-rowcount', String(list.rows.length + 1));
   // The dialog marks its selected column with an icon in the marker row; the header follows it.
   const marked = list.rows.length ? list.rows[0].icons : {};
   for (const th of view.headers) th.classList.toggle('selected-column', Boolean(marked[th.dataset.position]));
-  list.rows.forEach((row, r) => updateRow(view, row, r));
+  if (list.rows.length) updateRow(view, view.marker, list.rows[0], 0);
+  drawTableRows(view);
 }
 
-function buildTable(view, shown, rowCount) {
+// The head holds the titles and the marker row; the body, between two spacers, holds the data
+// rows on screen and a margin, in row elements reused as the table scrolls.
+function buildTable(view, shown) {
   const colgroup = element('colgroup', {}, shown.map((c) => {
     const col = element('col');
     col.style.width = textWidth(c.width);
@@ -531,38 +701,75 @@ function buildTable(view, shown, rowCount) {
     th.addEventListener('click', () => { if (view.usable) sendEvent('column', view.id, column.position); });
     return th;
   });
-  const head = element('thead', {}, [element('tr', {}, view.headers)]);
-  const body = element('tbody');
+  view.marker = tableRow(shown);
+  view.marker.tr.className = 'marker';
+  view.marker.tr.dataset.row = '0';
+  const head = element('thead', {}, [element('tr', {}, view.headers), view.marker.tr]);
+  view.above = element('tr', { class: 'spacer', 'aria-hidden': 'true' }, [element('td', { colspan: shown.length })]);
+  view.below = element('tr', { class: 'spacer', 'aria-hidden': 'true' }, [element('td', { colspan: shown.length })]);
+  view.body = element('tbody', {}, [view.above, view.below]);
+  view.body.addEventListener('click', (event) => {
+    const tr = event.target.closest('tr.row');
+    if (tr) clickRow(view, Number(tr.dataset.row), event);
+  });
+  view.body.addEventListener('dblclick', (event) => {
+    const td = event.target.closest('tr.row td');
+    if (td) editCell(view, Number(td.parentElement.dataset.row), Number(td.dataset.position), td);
+  });
   view.rows = [];
-  for (let r = 0; r < rowCount; r++) {
-    const tr = element('tr', { class: r === 0 ? 'marker' : 'row', 'data-row': r });
-    const cells = shown.map((column) => {
-      const td = element('td', { 'data-position': column.position });
-      if (r > 0) td.addEventListener('dblclick', () => editCell(view, r, column.position, td));
-      return td;
-    });
-    tr.append(...cells);
-    if (r > 0) tr.addEventListener('click', (event) => clickRow(view, r, event));
-    // The marker row stays under the titles while the rows scroll.
-    (r === 0 ? head : body).append(tr);
-    view.rows.push({ tr, cells });
-  }
-  view.table.replaceChildren(colgroup, head, body);
+  view.table.replaceChildren(colgroup, head, view.body);
 }
 
-function updateRow(view, row, r) {
-  const drawn = view.rows[r];
-  if (!drawn) return;
-  drawn.tr.classList.toggle('selected', row.selected);
+function tableRow(shown) {
+  const cells = shown.map((column) => element('td', { 'data-position': column.position }));
+  return { tr: element('tr', { class: 'row' }, cells), cells };
+}
+
+function drawTableRows(view) {
+  const list = view.json;
+  if (!list || !view.body) return;
+  const count = list.rows.length; // data rows are 1 .. count - 1
+  if (!view.rowHeight && count > 1) {
+    const probe = tableRow(view.shown);
+    view.body.insertBefore(probe.tr, view.below);
+    updateRow(view, probe, list.rows[1], 1);
+    view.rowHeight = probe.tr.getBoundingClientRect().height || 22;
+    probe.tr.remove();
+  }
+  const height = view.rowHeight || 22;
+  const headHeight = view.table.tHead ? view.table.tHead.offsetHeight : 0;
+  const top = Math.max(0, view.wrap.scrollTop - headHeight);
+  const first = Math.max(1, 1 + Math.floor(top / height) - SCROLL_MARGIN_ROWS);
+  const last = Math.max(first, Math.min(count, 1 + Math.ceil((top + view.wrap.clientHeight) / height) + SCROLL_MARGIN_ROWS));
+  while (view.rows.length < last - first) {
+    const drawnRow = tableRow(view.shown);
+    view.body.insertBefore(drawnRow.tr, view.below);
+    view.rows.push(drawnRow);
+  }
+  while (view.rows.length > last - first) view.rows.pop().tr.remove();
+  view.first = first;
+  view.last = last;
+  view.above.firstChild.style.height = `${(first - 1) * height}px`;
+  view.below.firstChild.style.height = `${(count - last) * height}px`;
+  view.above.hidden = first === 1;
+  view.below.hidden = last >= count;
+  view.rows.forEach((drawnRow, k) => updateRow(view, drawnRow, list.rows[first + k], first + k));
+}
+
+function updateRow(view, drawnRow, row, r) {
+  drawnRow.tr.dataset.row = String(r);
+  drawnRow.tr.setAttribute('aria-rowindex', String(r + 1));
+  drawnRow.tr.classList.toggle('selected', Boolean(row.selected));
   const blank = r > 0 && row.cells.every((cell) => cell === null || cell === '');
-  drawn.tr.classList.toggle('blank', blank);
+  drawnRow.tr.classList.toggle('blank', blank);
   view.shown.forEach((column, i) => {
-    const td = drawn.cells[i];
+    const td = drawnRow.cells[i];
     const icon = row.icons[String(column.position)];
     const pending = view.pending && view.pending.r === r && view.pending.position === column.position;
     const text = r === 0 ? (icon ? ICON_GLYPHS[icon] || icon : '') : pending ? view.pending.text : row.cells[column.position] || '';
     if (td.textContent !== text) td.textContent = text;
-    td.title = r === 0 && icon ? icon : text;
+    const title = r === 0 && icon ? icon : text;
+    if (td.title !== title) td.title = title;
     td.classList.toggle('editable', r > 0 && column.editable && row.editable);
   });
 }
@@ -572,7 +779,9 @@ function redrawTable() {
 }
 
 function selectedRows(view) {
-  return view.json.rows.map((row, r) => (row.selected ? r : -1)).filter((r) => r >= 0);
+  const rows = [];
+  view.json.rows.forEach((row, r) => { if (row.selected) rows.push(r); });
+  return rows;
 }
 
 function clickRow(view, r, event) {

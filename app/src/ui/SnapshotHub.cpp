@@ -1,15 +1,38 @@
 // The hand-over of published state between the host thread and the server's threads.
 #include "SnapshotHub.h"
 
-namespace moldbom {
+#include "StateDelta.h"
 
-void SnapshotHub::PublishState(std::string json) {
-  auto state = std::make_shared<const std::string>(std::move(json));
+namespace moldbom {
+namespace {
+
+std::string Dump(const nlohmann::json& json) {
+  return json.dump(-1, ' ', /*ensure_ascii=*/false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+void SnapshotHub::PublishState(nlohmann::json json) {
+  // The difference and the text are made before the lock: readers are not held up by them.
+  nlohmann::json delta;
+  long from = 0;
+  {
+    std::lock_guard lock(mutex_);
+    from = versions_.state;
+  }
+  delta = StateDelta(lastState_, json);
+  delta["from"] = from;
+  delta["to"] = from + 1;
+  auto deltaText = std::make_shared<const std::string>(Dump(delta));
+  auto state = std::make_shared<const std::string>(Dump(json));
   {
     std::lock_guard lock(mutex_);
     state_ = std::move(state);
-    ++stateVersion_;
+    deltas_.push_back(std::move(deltaText));
+    if (deltas_.size() > kHeldDeltas) deltas_.pop_front();
+    ++versions_.state;
   }
+  lastState_ = std::move(json);
   changed_.notify_all();
 }
 
@@ -18,7 +41,20 @@ void SnapshotHub::SetBusy(bool busy) {
     std::lock_guard lock(mutex_);
     if (busy_ == busy) return;
     busy_ = busy;
-    ++busyVersion_;
+    ++versions_.busy;
+    if (busy) {
+      progress_ = {};
+      ++versions_.progress;
+    }
+  }
+  changed_.notify_all();
+}
+
+void SnapshotHub::SetProgress(WorkProgress progress) {
+  {
+    std::lock_guard lock(mutex_);
+    progress_ = std::move(progress);
+    ++versions_.progress;
   }
   changed_.notify_all();
 }
@@ -37,7 +73,7 @@ void SnapshotHub::Close() {
   changed_.notify_all();
 }
 
-SnapshotHub::View SnapshotHub::CurrentLocked() const { return View{stateVersion_, state_, busyVersion_, busy_, closed_}; }
+SnapshotHub::View SnapshotHub::CurrentLocked() const { return View{versions_, state_, busy_, progress_, closed_}; }
 
 SnapshotHub::View SnapshotHub::Current() const {
   std::lock_guard lock(mutex_);
@@ -49,12 +85,17 @@ std::shared_ptr<const std::string> SnapshotHub::Tree() const {
   return tree_;
 }
 
-SnapshotHub::View SnapshotHub::WaitForChange(long stateVersion, long busyVersion,
-                                             std::chrono::milliseconds timeout) const {
+std::optional<std::vector<std::shared_ptr<const std::string>>> SnapshotHub::Deltas(long from, long to) const {
+  std::lock_guard lock(mutex_);
+  const long oldestHeld = versions_.state - static_cast<long>(deltas_.size());
+  if (from < oldestHeld || from > to || to > versions_.state) return std::nullopt;
+  const auto first = deltas_.end() - (versions_.state - from);
+  return std::vector<std::shared_ptr<const std::string>>(first, first + (to - from));
+}
+
+SnapshotHub::View SnapshotHub::WaitForChange(const Versions& seen, std::chrono::milliseconds timeout) const {
   std::unique_lock lock(mutex_);
-  changed_.wait_for(lock, timeout, [&] {
-    return closed_ || stateVersion_ != stateVersion || busyVersion_ != busyVersion;
-  });
+  changed_.wait_for(lock, timeout, [&] { return closed_ || !(versions_ == seen); });
   return CurrentLocked();
 }
 

@@ -1,46 +1,77 @@
 // Where the host thread leaves what the page may see, and where the server's threads wait for it:
-// the latest state as JSON, whether the host is busy, and the mold's tree.
+// the latest state as JSON with the deltas that led to it, whether the host is busy and how far
+// its work has come, and the mold's tree.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 namespace moldbom {
 
+struct WorkProgress {
+  std::string phase;
+  long done = 0;
+  long total = -1;  // unknown
+};
+
 class SnapshotHub {
  public:
+  // How many deltas are held for a page that fell behind; further back, it takes the whole state.
+  static constexpr std::size_t kHeldDeltas = 64;
+
+  // The versions a reader has seen; each part counts its own changes.
+  struct Versions {
+    long state = -1;
+    long busy = -1;
+    long progress = -1;
+    bool operator==(const Versions&) const = default;
+  };
+
   struct View {
-    long stateVersion = 0;
+    Versions versions;
     std::shared_ptr<const std::string> state;
-    long busyVersion = 0;
     bool busy = false;
+    WorkProgress progress;
     bool closed = false;
   };
 
-  void PublishState(std::string json);
+  // Host thread: the new state; its difference from the last one is kept for the streams.
+  void PublishState(nlohmann::json state);
   void SetBusy(bool busy);
+  // Any thread, often: a busy host's progress. Cleared when the host becomes busy again.
+  void SetProgress(WorkProgress progress);
   void SetTree(std::string json);
   // Ends every wait for good: the server is going down.
   void Close();
 
   View Current() const;
   std::shared_ptr<const std::string> Tree() const;
-  // Returns as soon as the state or the busy flag is newer than the versions given, the hub
-  // closes, or the timeout passes (then the view equals the current one).
-  View WaitForChange(long stateVersion, long busyVersion, std::chrono::milliseconds timeout) const;
+  // The deltas, each as JSON text with "from" and "to", that lead from version `from` to version
+  // `to`; nothing when one of them is no longer held.
+  std::optional<std::vector<std::shared_ptr<const std::string>>> Deltas(long from, long to) const;
+  // Returns as soon as any part is newer than the versions given, the hub closes, or the timeout
+  // passes (then the view equals the current one).
+  View WaitForChange(const Versions& seen, std::chrono::milliseconds timeout) const;
 
  private:
   View CurrentLocked() const;
 
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
-  long stateVersion_ = 0;
+  Versions versions_{0, 0, 0};
+  nlohmann::json lastState_;
   std::shared_ptr<const std::string> state_ = std::make_shared<const std::string>("null");
-  long busyVersion_ = 0;
+  std::deque<std::shared_ptr<const std::string>> deltas_;  // the last leads to versions_.state
   bool busy_ = false;
+  WorkProgress progress_;
   bool closed_ = false;
   std::shared_ptr<const std::string> tree_ = std::make_shared<const std::string>("null");
 };

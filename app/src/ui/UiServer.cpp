@@ -204,7 +204,7 @@ void UiServer::ServeAsset(const httplib::Request& request, httplib::Response& re
 
 void UiServer::ServeState(httplib::Response& response) const {
   const SnapshotHub::View view = host_.Hub().Current();
-  response.set_content(std::string("{\"version\":") + std::to_string(view.stateVersion) +
+  response.set_content(std::string("{\"version\":") + std::to_string(view.versions.state) +
                            ",\"busy\":" + (view.busy ? "true" : "false") + ",\"state\":" + *view.state + "}",
                        kJson);
 }
@@ -219,8 +219,10 @@ void UiServer::ServeSpreadsheet(httplib::Response& response) const {
   response.set_content(download.Value().bytes, "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 }
 
-// Server-sent events: the current state at once, then each new state and every change of the busy
-// sign; a comment now and then keeps idle connections open.
+// Server-sent events: the whole state at once, then the deltas from each
+// state to the next (the whole state again when the page fell too far behind), every change of
+// the busy sign and the progress of the host's work; a comment now and then keeps idle
+// connections open.
 void UiServer::ServeEvents(const httplib::Request& request, httplib::Response& response) {
   if (streams_.fetch_add(1) >= options_.maxStreams) {
     streams_.fetch_sub(1);
@@ -228,8 +230,7 @@ void UiServer::ServeEvents(const httplib::Request& request, httplib::Response& r
     return;
   }
   struct Cursor {
-    long state = -1;
-    long busy = -1;
+    SnapshotHub::Versions seen;
     std::chrono::steady_clock::time_point lastWrite = std::chrono::steady_clock::now();
   };
   response.set_header("X-Accel-Buffering", "no");
@@ -240,24 +241,37 @@ void UiServer::ServeEvents(const httplib::Request& request, httplib::Response& r
       [this, relay, cursor = Cursor{}](std::size_t, httplib::DataSink& sink) mutable {
         const auto clientGone = [&] { return !gate_ || !gate_->IsClientConnected(relay); };
         SnapshotHub::View view = host_.Hub().Current();
-        while (!stopping_ && !view.closed && !clientGone() && view.stateVersion == cursor.state &&
-               view.busyVersion == cursor.busy && std::chrono::steady_clock::now() - cursor.lastWrite < kKeepAliveComment)
-          view = host_.Hub().WaitForChange(cursor.state, cursor.busy, kStreamPoll);
+        while (!stopping_ && !view.closed && !clientGone() && view.versions == cursor.seen &&
+               std::chrono::steady_clock::now() - cursor.lastWrite < kKeepAliveComment)
+          view = host_.Hub().WaitForChange(cursor.seen, kStreamPoll);
         if (clientGone()) return false;
         if (stopping_ || view.closed) {
           sink.done();
           return true;
         }
-        std::string chunk;
-        if (view.stateVersion != cursor.state)
-          chunk += "id: " + std::to_string(view.stateVersion) + "\nevent: state\ndata: " + *view.state + "\n\n";
-        if (view.busyVersion != cursor.busy)
-          chunk += std::string("event: busy\ndata: ") + (view.busy ? "true" : "false") + "\n\n";
-        if (chunk.empty()) chunk = ": still here\n\n";
-        cursor = {view.stateVersion, view.busyVersion, std::chrono::steady_clock::now()};
+        const std::string chunk = StreamChunk(cursor.seen, view);
+        cursor = {view.versions, std::chrono::steady_clock::now()};
         return sink.write(chunk.data(), chunk.size());
       },
       [this](bool) { streams_.fetch_sub(1); });
+}
+
+std::string UiServer::StreamChunk(const SnapshotHub::Versions& seen, const SnapshotHub::View& view) const {
+  std::string chunk;
+  if (view.versions.state != seen.state) {
+    const auto deltas = seen.state < 0 ? std::nullopt : host_.Hub().Deltas(seen.state, view.versions.state);
+    if (deltas)
+      for (const auto& delta : *deltas) chunk += "event: delta\ndata: " + *delta + "\n\n";
+    else
+      chunk += "id: " + std::to_string(view.versions.state) + "\nevent: state\ndata: " + *view.state + "\n\n";
+  }
+  if (view.versions.busy != seen.busy)
+    chunk += std::string("event: busy\ndata: ") + (view.busy ? "true" : "false") + "\n\n";
+  if (view.versions.progress != seen.progress && view.busy && !view.progress.phase.empty())
+    chunk += "event: progress\ndata: " +
+             Json{{"phase", view.progress.phase}, {"done", view.progress.done}, {"total", view.progress.total}}.dump() +
+             "\n\n";
+  return chunk.empty() ? ": still here\n\n" : chunk;
 }
 
 void UiServer::ServeFiles(const httplib::Request& request, httplib::Response& response) const {
@@ -290,7 +304,7 @@ void UiServer::PostEvent(const httplib::Request& request, httplib::Response& res
   }
   const Outcome outcome = host_.Perform(event);
   // The state the event left is published before the answer: the page can wait for that version.
-  const long version = host_.Hub().Current().stateVersion;
+  const long version = host_.Hub().Current().versions.state;
   if (outcome) return SendJson(response, 200, {{"ok", true}, {"version", version}});
   SendJson(response, 200, {{"ok", false}, {"why", outcome.Why()}, {"version", version}});
 }

@@ -13,6 +13,7 @@
 #include "AccessGuard.h"
 #include "ConnectionGate.h"
 #include "Expected.h"
+#include "SnapshotHub.h"
 #include "Workspace.h"
 
 namespace httplib {
@@ -65,6 +66,8 @@ class UiServer {
   void ServeTree(httplib::Response& response) const;
   void ServeSpreadsheet(httplib::Response& response) const;
   void ServeEvents(const httplib::Request& request, httplib::Response& response);
+  // What a stream sends for the parts of view newer than seen.
+  std::string StreamChunk(const SnapshotHub::Versions& seen, const SnapshotHub::View& view) const;
   void ServeFiles(const httplib::Request& request, httplib::Response& response) const;
   void PostEvent(const httplib::Request& request, httplib::Response& response);
   void PostAnswer(const httplib::Request& request, httplib::Response& response);

@@ -214,53 +214,40 @@ std::pair<std::string, std::string> InstanceKind(const QORIProduct_var& instance
   return {"component", extension ? Utf8(extension->GetTypeName()) : std::string()};
 }
 
-Json TreeNode(const QORIProduct_var& instance) {
-  QORUnicodeString name;
-  if (FAILED(instance->GetPrdInstanceName(name))) name = "?";
-  const auto [kind, type] = InstanceKind(instance);
-  return {{"name", Utf8(name)},
-          {"partNumber", Utf8(instance->GetPartNumber())},
-          {"path", QORMoldDocument::InstancePath(instance)},
-          {"kind", kind},
-          {"type", type},
-          {"children", Json::array()}};
-}
-
 }  // namespace
 
-std::string BuildStateJson(const SnapshotExtras& extras) {
-  const Json state = {{"command", CommandJson()},
-                      {"dialog", DialogJson()},
-                      {"boxes", BoxesJson()},
-                      {"highlighted", HighlightedJson()},
-                      {"modal", ModalJson(extras.modal)},
-                      {"checkFailures", extras.checkFailures},
-                      {"notice", extras.notice ? Json{{"serial", extras.notice->serial}, {"text", extras.notice->text}} : Json()},
-                      {"loadWarning", extras.loadWarning ? Json(*extras.loadWarning) : Json()},
-                      {"notices", NoticesJson(extras.notices)},
-                      {"tree", extras.treeSerial},
-                      {"savedReport", extras.savedReport ? Json(*extras.savedReport) : Json()}};
-  return state.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
+Json BuildStateJson(const SnapshotExtras& extras) {
+  return {{"command", CommandJson()},
+          {"dialog", DialogJson()},
+          {"boxes", BoxesJson()},
+          {"highlighted", HighlightedJson()},
+          {"modal", ModalJson(extras.modal)},
+          {"checkFailures", extras.checkFailures},
+          {"notice", extras.notice ? Json{{"serial", extras.notice->serial}, {"text", extras.notice->text}} : Json()},
+          {"loadWarning", extras.loadWarning ? Json(*extras.loadWarning) : Json()},
+          {"notices", NoticesJson(extras.notices)},
+          {"tree", extras.treeSerial},
+          {"savedReport", extras.savedReport ? Json(*extras.savedReport) : Json()}};
 }
 
 std::string BuildTreeJson(const QORMoldDocument& document) {
-  Json root;
-  std::vector<Json*> ancestors;
+  Json nodes = Json::array();
+  std::vector<std::string> ancestors;  // paths of the instances above the one visited
   document.Walk([&](const QORIProduct_var& instance, int depth) {
+    QORUnicodeString name;
+    if (FAILED(instance->GetPrdInstanceName(name))) name = "?";
+    const auto [kind, type] = InstanceKind(instance);
+    std::string path = QORMoldDocument::InstancePath(instance);
     ancestors.resize(static_cast<std::size_t>(depth));
-    Json node = TreeNode(instance);
-    if (depth == 0) {
-      root = std::move(node);
-      ancestors.push_back(&root);
-      return;
-    }
-    Json& children = (*ancestors.back())["children"];
-    children.push_back(std::move(node));
-    ancestors.push_back(&children.back());
+    Json node = Json::array({depth, Utf8(name), Utf8(instance->GetPartNumber()), kind, type});
+    const std::string derived = depth == 0 ? Utf8(name) : ancestors.back() + "/" + Utf8(name);
+    if (path != derived) node.push_back(path);
+    nodes.push_back(std::move(node));
+    ancestors.push_back(std::move(path));
   });
-  // For the suggestions of the user-property column field.
-  root["userProperties"] = UserPropertyNames(document);
-  return root.dump(-1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
+  // The user-property names are the suggestions of the user-property column field.
+  return Json{{"nodes", std::move(nodes)}, {"userProperties", UserPropertyNames(document)}}.dump(
+      -1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
 }
 
 }  // namespace moldbom

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "UiPresenter.h"
 
 class QORMoldDocument;
@@ -30,10 +32,12 @@ struct SnapshotExtras {
 };
 
 // Host thread only: reads the running command, its dialog and the host's boxes and editor.
-std::string BuildStateJson(const SnapshotExtras& extras);
+nlohmann::json BuildStateJson(const SnapshotExtras& extras);
 
-// Host thread only: the product tree of the mold, each instance with its name, part number,
-// instance path and kind (assembly, part, plate or a tooling type).
+// Host thread only: the product tree of the mold in walk order, one array per instance:
+// [depth, name, part number, kind (assembly, part, plate or component), tooling type], and a
+// sixth entry, the instance path, only where it is not the parent's path, "/" and the name; and
+// the mold's user-property names.
 std::string BuildTreeJson(const QORMoldDocument& document);
 
 }  // namespace moldbom
