@@ -23,7 +23,7 @@ FUZZ_TARGETS  := mold-json profile journal step
 # The browser tests: Debian's Chromium, driven by playwright-core from npm (no browser download).
 BROWSER_TESTS := tests/browser
 
-.PHONY: all deps browser-deps build run report test test-asan property fuzz install deb clean
+.PHONY: all deps browser-deps build run report test test-asan property measure-page fuzz install deb clean
 
 all: build
 
@@ -89,6 +89,12 @@ test-asan: deps browser-deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-kernel.supp \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The page's figures on a generated mold of MEASURE_INSTANCES instances in headless Chromium (page
+# usable, pick to table, scrolling, highlight, edit to total, tab memory) beside their targets.
+MEASURE_INSTANCES ?= 100000
+measure-page: build browser-deps
+	MOLDBOM=$(abspath $(BUILD))/app/moldbom node $(BROWSER_TESTS)/measure.mjs --instances $(MEASURE_INSTANCES)
 
 # moldbom, its libraries, catalogs and sample under $(PREFIX) (bin, lib, share/moldbom); the program
 # finds them from where it lies, so the prefix may be moved afterwards. A system prefix wants root.

@@ -41,6 +41,18 @@ const page = {
 
 const $ = (id) => document.getElementById(id);
 
+// Drawing that reads scroll positions waits for the next frame, so that the page is laid out once
+// per frame rather than at each read in between changes.
+const frameWork = new Set();
+function nextFrame(work) {
+  if (frameWork.size === 0) requestAnimationFrame(() => {
+    const due = Array.from(frameWork);
+    frameWork.clear();
+    for (const run of due) run();
+  });
+  frameWork.add(work);
+}
+
 function element(tag, attributes = {}, children = []) {
   const node = document.createElement(tag);
   for (const [name, value] of Object.entries(attributes)) {
@@ -269,6 +281,11 @@ function hasChildren(tree, i) { return tree.end[i] > i + 1; }
 
 // The positions a person can scroll to: each node whose ancestors are all expanded.
 function layOutTree() {
+  computeVisible();
+  nextFrame(drawTreeRows);
+}
+
+function computeVisible() {
   const tree = page.tree;
   const visible = [];
   for (let i = 0; i < tree.count;) {
@@ -277,17 +294,11 @@ function layOutTree() {
   }
   tree.visible = Int32Array.from(visible);
   $('tree-canvas').style.height = `${visible.length * TREE_ROW_PX}px`;
-  drawTreeRows();
 }
 
 function setUpTree() {
   const scroller = $('tree');
-  let queued = false;
-  scroller.addEventListener('scroll', () => {
-    if (queued) return;
-    queued = true;
-    requestAnimationFrame(() => { queued = false; drawTreeRows(); });
-  });
+  scroller.addEventListener('scroll', () => nextFrame(drawTreeRows));
   scroller.addEventListener('click', (event) => {
     const item = event.target.closest('.tree-item');
     if (!item || !page.tree) return;
@@ -335,17 +346,27 @@ function drawTreeRow(tree, slot, position) {
   item.dataset.path = tree.paths[i];
   item.setAttribute('aria-level', String(depth + 1));
   if (parent) item.setAttribute('aria-expanded', String(Boolean(tree.expanded[i]))); else item.removeAttribute('aria-expanded');
-  item.classList.toggle('collapsed', parent && !tree.expanded[i]);
   const pickable = kind === 'assembly';
   const row = element('div', { class: 'tree-node' + (pickable ? ' pickable' : '') + (tree.marked[i] ? ' highlighted' : ''), title: pickable ? 'Pick this assembly for the command' : undefined });
   row.style.paddingLeft = `calc(${depth * 1.1}em + 0.3em)`;
-  const icon = element('span', { 'aria-hidden': 'true' });
-  icon.innerHTML = TREE_ICONS[kind] || TREE_ICONS.part;
-  row.append(element('span', { class: 'tree-toggle', text: parent ? (tree.expanded[i] ? '▾' : '▸') : '' }), icon.firstChild,
+  row.append(element('span', { class: 'tree-toggle', text: parent ? (tree.expanded[i] ? '▾' : '▸') : '' }), treeIcon(kind),
     element('span', { class: 'tree-name', text: name }), element('span', { class: 'tree-part', text: partNumber }));
   if (type) row.append(element('span', { class: 'tree-type', text: type }));
   if (kind === 'plate') row.append(element('span', { class: 'tree-type', text: 'Plate' }));
   item.replaceChildren(row);
+}
+
+// Icons are parsed once and cloned: rows are redrawn at every scroll step.
+const treeIcons = new Map();
+function treeIcon(kind) {
+  const known = TREE_ICONS[kind] ? kind : 'part';
+  if (!treeIcons.has(known)) {
+    const holder = element('span');
+    holder.innerHTML = TREE_ICONS[known];
+    holder.firstChild.setAttribute('aria-hidden', 'true');
+    treeIcons.set(known, holder.firstChild);
+  }
+  return treeIcons.get(known).cloneNode(true);
 }
 
 // The marked components come into view with their ancestors expanded; the first is scrolled to.
@@ -369,8 +390,11 @@ function markHighlighted(paths) {
   $('tree-marks').hidden = count === 0;
   $('tree-marked-count').textContent = `${count.toLocaleString('en-US')} marked`;
   $('tree-next').disabled = count < 2;
-  layOutTree();
-  if (count) showNextMarked();
+  // With marks, the scroll to the first draws the rows; the layout alone would draw them a frame early.
+  if (count) {
+    computeVisible();
+    nextFrame(showNextMarked);
+  } else layOutTree();
 }
 
 function showNextMarked() {
@@ -379,10 +403,9 @@ function showNextMarked() {
   tree.cursor = (tree.cursor + 1) % tree.markedList.length;
   const target = tree.markedList[tree.cursor];
   const position = tree.visible.indexOf(target);
-  if (position < 0) return;
   const scroller = $('tree');
   const top = position * TREE_ROW_PX;
-  if (top < scroller.scrollTop || top + TREE_ROW_PX > scroller.scrollTop + scroller.clientHeight)
+  if (position >= 0 && (top < scroller.scrollTop || top + TREE_ROW_PX > scroller.scrollTop + scroller.clientHeight))
     scroller.scrollTop = top - scroller.clientHeight / 3;
   drawTreeRows();
 }
@@ -601,12 +624,7 @@ function buildList(widget) {
   const wrap = element('div', { class: 'list-wrap' }, [table]);
   const view = { id: widget.id, table, wrap, shape: '', rows: [], rowHeight: 0, first: 1, last: 1, anchor: null, editing: null, pending: null };
   page.table = view;
-  let queued = false;
-  wrap.addEventListener('scroll', () => {
-    if (queued) return;
-    queued = true;
-    requestAnimationFrame(() => { queued = false; if (page.table === view && !view.editing) drawTableRows(view); });
-  });
+  wrap.addEventListener('scroll', () => nextFrame(drawCurrentTable));
   return wrap;
 }
 
@@ -685,7 +703,11 @@ function updateList(widget, usable) {
   const marked = list.rows.length ? list.rows[0].icons : {};
   for (const th of view.headers) th.classList.toggle('selected-column', Boolean(marked[th.dataset.position]));
   if (list.rows.length) updateRow(view, view.marker, list.rows[0], 0);
-  drawTableRows(view);
+  nextFrame(drawCurrentTable);
+}
+
+function drawCurrentTable() {
+  if (page.table && !page.table.editing) drawTableRows(page.table);
 }
 
 // The head holds the titles and the marker row; the body, between two spacers, holds the data
