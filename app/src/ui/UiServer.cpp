@@ -219,10 +219,9 @@ void UiServer::ServeSpreadsheet(httplib::Response& response) const {
   response.set_content(download.Value().bytes, "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
 }
 
-// Server-sent events: the whole state at once, then the deltas from each
-// state to the next (the whole state again when the page fell too far behind), every change of
-// the busy sign and the progress of the host's work; a comment now and then keeps idle
-// connections open.
+// Server-sent events: the whole state at once, then the deltas from each state to the next (the
+// whole state again when the page fell too far behind), every change of the busy sign and the
+// progress of the host's work; a comment now and then keeps idle connections open.
 void UiServer::ServeEvents(const httplib::Request& request, httplib::Response& response) {
   if (streams_.fetch_add(1) >= options_.maxStreams) {
     streams_.fetch_sub(1);
