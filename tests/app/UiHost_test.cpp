@@ -108,6 +108,16 @@ TEST_F(CaptureTest, WritesTheSettingsThenAcceptedEventsWithTheirAnswers) {
                                                "type ReportName ./p", "select TM-2417"}));
 }
 
+// The analysis of a pick is measured while the host works; its last report stays until the next event.
+TEST_F(UiServerTest, TheHostsProgressReachesTheHub) {
+  ASSERT_TRUE(host->Perform(UiEvent{"select", {"TM-2417"}}));
+  const SnapshotHub::View view = host->Hub().Current();
+  EXPECT_FALSE(view.busy);
+  EXPECT_EQ(view.progress.phase, "analysis");
+  EXPECT_GT(view.progress.total, 0);
+  EXPECT_EQ(view.progress.done, view.progress.total);
+}
+
 TEST(UiHostStart, ReportsABadMold) {
   TestFolder folder;
   const std::string mold = (folder.Path() / "broken.json").string();

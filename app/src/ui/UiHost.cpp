@@ -8,6 +8,7 @@
 #include "DuplicateNames.h"
 #include "HostSession.h"
 #include "NumberCheck.h"
+#include "QORProgress.h"
 #include "QORMessages.h"
 #include "QORSystemServices.h"
 #include "QORProductStructure.h"
@@ -32,6 +33,10 @@ Outcome UiHost::Start() {
 
 void UiHost::Run(std::promise<Outcome>& started) {
   QORPresenterScope presenting(&presenter_);
+  // The host measures its long work on this thread; the page shows how far it has come.
+  const QORProgressListener previous = QORSetProgressListener([this](const QORProgress& progress) {
+    hub_.SetProgress({progress.phase, progress.done, progress.total});
+  });
   Outcome initialised = Initialise();
   {
     std::lock_guard lock(mutex_);
@@ -48,6 +53,7 @@ void UiHost::Run(std::promise<Outcome>& started) {
   for (Task& task : left) task.outcome.set_value(Failure{"the host is shutting down"});
   if (confinementFolder_) QORSetFileConfinement(nullptr);
   QORFSetWrittenListener({});
+  QORSetProgressListener(previous);
   // The session cancels a running command and releases the host's objects on this thread.
   events_.reset();
   session_.reset();
