@@ -255,7 +255,7 @@ async function loadTree(serial) {
   const count = nodes.length;
   const tree = {
     nodes, count, paths: new Array(count), byPath: new Map(), parent: new Int32Array(count), end: new Int32Array(count),
-    expanded: new Uint8Array(count), marked: new Uint8Array(count), markedList: [], visible: new Int32Array(0), pool: [], cursor: -1,
+    expanded: new Uint8Array(count), marked: new Uint8Array(count), markedList: [], visible: new Int32Array(0), pool: [], cursor: -1, picked: -1,
   };
   const open = [];
   for (let i = 0; i < count; i++) {
@@ -337,7 +337,7 @@ function drawTreeRow(tree, slot, position) {
   const i = tree.visible[position];
   const [depth, name, partNumber, kind, type] = tree.nodes[i];
   const parent = hasChildren(tree, i);
-  const key = `${i}|${tree.expanded[i]}|${tree.marked[i]}`;
+  const key = `${i}|${tree.expanded[i]}|${tree.marked[i]}|${tree.picked === i}`;
   slot.item.style.transform = `translateY(${position * TREE_ROW_PX}px)`;
   if (slot.key === key) return;
   slot.key = key;
@@ -347,7 +347,7 @@ function drawTreeRow(tree, slot, position) {
   item.setAttribute('aria-level', String(depth + 1));
   if (parent) item.setAttribute('aria-expanded', String(Boolean(tree.expanded[i]))); else item.removeAttribute('aria-expanded');
   const pickable = kind === 'assembly';
-  const row = element('div', { class: 'tree-node' + (pickable ? ' pickable' : '') + (tree.marked[i] ? ' highlighted' : ''), title: pickable ? 'Pick this assembly for the command' : undefined });
+  const row = element('div', { class: 'tree-node' + (pickable ? ' pickable' : '') + (tree.marked[i] ? ' highlighted' : '') + (tree.picked === i ? ' picked' : ''), title: pickable ? 'Pick this assembly for the command' : undefined });
   row.style.paddingLeft = `calc(${depth * 1.1}em + 0.3em)`;
   row.append(element('span', { class: 'tree-toggle', text: parent ? (tree.expanded[i] ? '▾' : '▸') : '' }), treeIcon(kind),
     element('span', { class: 'tree-name', text: name }), element('span', { class: 'tree-part', text: partNumber }));
@@ -401,13 +401,30 @@ function showNextMarked() {
   const tree = page.tree;
   if (!tree || !tree.markedList.length) return;
   tree.cursor = (tree.cursor + 1) % tree.markedList.length;
-  const target = tree.markedList[tree.cursor];
-  const position = tree.visible.indexOf(target);
+  scrollTreeTo(tree.markedList[tree.cursor]);
+}
+
+// Scrolls the node into view, when its ancestors are expanded, and draws the rows.
+function scrollTreeTo(i) {
+  const tree = page.tree;
+  const position = tree.visible.indexOf(i);
   const scroller = $('tree');
   const top = position * TREE_ROW_PX;
   if (position >= 0 && (top < scroller.scrollTop || top + TREE_ROW_PX > scroller.scrollTop + scroller.clientHeight))
     scroller.scrollTop = top - scroller.clientHeight / 3;
   drawTreeRows();
+}
+
+// An occurrence picked in the 3D view is outlined in the tree, its ancestors expanded.
+function pickInTree(path) {
+  const tree = page.tree;
+  if (!tree) return;
+  const i = path ? tree.byPath.get(path) : undefined;
+  tree.picked = i === undefined ? -1 : i;
+  if (tree.picked < 0) { drawTreeRows(); return; }
+  for (let up = tree.parent[i]; up >= 0; up = tree.parent[up]) tree.expanded[up] = 1;
+  computeVisible();
+  scrollTreeTo(i);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -146,15 +146,8 @@ function shapeAt(clientX, clientY) {
 // Which BOM line holds an occurrence is the module's to say, and it does not: a picked shape marks
 // its occurrence in the tree only.
 function pickAt(clientX, clientY) {
-  const path = shapeAt(clientX, clientY);
-  for (const node of document.querySelectorAll('.tree-node.picked')) node.classList.remove('picked');
-  const item = path && document.querySelector(`.tree-item[data-path="${CSS.escape(path)}"]`);
-  if (!item) return;
-  item.querySelector(':scope > .tree-node').classList.add('picked');
-  for (let parent = item.parentElement.closest('.tree-item'); parent; parent = parent.parentElement.closest('.tree-item')) {
-    if (typeof setExpanded === 'function') setExpanded(parent, true);
-  }
-  item.scrollIntoView({ block: 'nearest' });
+  // The tree draws only the rows on screen: the page outlines the occurrence and brings it into view.
+  if (typeof pickInTree === 'function') pickInTree(shapeAt(clientX, clientY));
 }
 
 // Where a shape's middle lies on the page, for the browser tests to click it.
