@@ -569,13 +569,21 @@ function buildEditor(widget) {
   if (widget.readOnly) input.readOnly = true;
   if (widget.integer || widget.real) input.inputMode = 'decimal';
   if (widget.textWidth) input.style.width = textWidth(widget.textWidth);
-  // The modify notification goes when the person commits the text, not on every key.
+  // The modify notification goes when the person commits the text (at every key in the live
+  // fields). Texts still on their way count, not the last state drawn, so that a quick
+  // type-and-erase is sent in full.
+  let inFlight = 0;
+  let lastSent = null;
   const commit = () => {
     const model = page.widgets.get(widget.id).json;
     input.dataset.dirty = '';
-    if (model.readOnly || input.value === model.text) return;
+    if (model.readOnly || input.value === (inFlight ? lastSent : model.text)) return;
+    inFlight += 1;
+    lastSent = input.value;
     input.dataset.pending = '1';
     sendEvent('type', widget.id, input.value).then(() => {
+      inFlight -= 1;
+      if (inFlight) return;
       input.dataset.pending = '';
       updateEditor(input, page.widgets.get(widget.id).json, !input.disabled);
     });
