@@ -8,7 +8,11 @@ const COMMAND_CLASS = 'QORMldBOMCom';
 const JUSTIFY = { left: 0x02, right: 0x04, top: 0x08, bottom: 0x10, growColumn: 0x20 };
 const FRAME_BORDERED = 0x01;
 const DEFAULT_TEXT_WIDTH = 8;
-const ICON_GLYPHS = { I_MoveLeft: '◀', I_MoveRight: '▶', I_MoveUp: '▲' };
+const ICON_GLYPHS = { I_MoveLeft: '◀', I_MoveRight: '▶' };
+// The marker row's icon that says which column is selected: the page draws the column as selected.
+const SELECTED_COLUMN_ICON = 'I_MoveUp';
+const COMMAND_STATES = { InitialState: 'ready', 'Select Bom File': 'choosing where to save the report' };
+const TABLE_HINT = 'Pick the mold assembly in the tree. Set numbering, profile and sorting first: they lock at the pick.';
 const HOLD_DELAY_MS = 450;
 const HOLD_REPEAT_MS = 200;
 // Fields whose every keystroke the dialog hears, as a toolkit tells it: the add and rename buttons
@@ -205,7 +209,10 @@ function render(state, version) {
   page.version = version;
   if (state.tree !== page.treeSerial) loadTree(state.tree);
   document.body.dataset.version = String(version);
-  $('command-state').textContent = state.command ? `${state.command.name} · ${state.command.state}` : 'no command running';
+  $('command-state').textContent = state.command
+    ? `Bill of Materials · ${COMMAND_STATES[state.command.state] || state.command.state}`
+    : 'no command running';
+  $('command-state').title = state.command ? `${state.command.name} · ${state.command.state}` : '';
   drawDialog(state.dialog);
   $('ended').hidden = Boolean(state.command);
   $('download-xlsx').hidden = !state.savedReport;
@@ -646,8 +653,9 @@ function buildCombo(widget) {
 
 function buildList(widget) {
   const table = element('table', { class: 'list', role: 'grid', 'aria-label': widget.id });
-  const wrap = element('div', { class: 'list-wrap' }, [table]);
-  const view = { id: widget.id, table, wrap, shape: '', rows: [], rowHeight: 0, first: 1, last: 1, anchor: null, editing: null, pending: null };
+  const hint = element('p', { class: 'table-hint', text: TABLE_HINT });
+  const wrap = element('div', { class: 'list-wrap' }, [table, hint]);
+  const view = { id: widget.id, table, wrap, hint, shape: '', rows: [], rowHeight: 0, first: 1, last: 1, anchor: null, editing: null, pending: null };
   page.table = view;
   wrap.addEventListener('scroll', () => nextFrame(drawCurrentTable));
   return wrap;
@@ -724,9 +732,10 @@ function updateList(widget, usable) {
   view.shown = shown;
   view.table.classList.toggle('disabled', !usable);
   view.table.setAttribute('aria-rowcount', String(list.rows.length + 1));
-  // The dialog marks its selected column with an icon in the marker row; the header follows it.
+  // The dialog marks its selected column with an icon in the marker row; the whole column shows it.
   const marked = list.rows.length ? list.rows[0].icons : {};
-  for (const th of view.headers) th.classList.toggle('selected-column', Boolean(marked[th.dataset.position]));
+  view.selectedPosition = Object.keys(marked).find((position) => marked[position] === SELECTED_COLUMN_ICON);
+  for (const th of view.headers) th.classList.toggle('selected-column', th.dataset.position === view.selectedPosition);
   if (list.rows.length) updateRow(view, view.marker, list.rows[0], 0);
   nextFrame(drawCurrentTable);
 }
@@ -776,6 +785,8 @@ function drawTableRows(view) {
   const list = view.json;
   if (!list || !view.body) return;
   const count = list.rows.length; // data rows are 1 .. count - 1
+  const product = page.widgets.get('ProductSelector');
+  view.hint.hidden = count > 1 || Boolean(product && product.json.text);
   if (!view.rowHeight && count > 1) {
     const probe = tableRow(view.shown);
     view.body.insertBefore(probe.tr, view.below);
@@ -813,10 +824,12 @@ function updateRow(view, drawnRow, row, r) {
     const td = drawnRow.cells[i];
     const icon = row.icons[String(column.position)];
     const pending = view.pending && view.pending.r === r && view.pending.position === column.position;
-    const text = r === 0 ? (icon ? ICON_GLYPHS[icon] || icon : '') : pending ? view.pending.text : row.cells[column.position] || '';
+    const markerText = icon && icon !== SELECTED_COLUMN_ICON ? ICON_GLYPHS[icon] || icon : '';
+    const text = r === 0 ? markerText : pending ? view.pending.text : row.cells[column.position] || '';
     if (td.textContent !== text) td.textContent = text;
     const title = r === 0 && icon ? icon : text;
     if (td.title !== title) td.title = title;
+    td.classList.toggle('selected-column', String(column.position) === view.selectedPosition);
     td.classList.toggle('editable', r > 0 && column.editable && row.editable);
   });
 }
@@ -849,6 +862,18 @@ function clickRow(view, r, event) {
   sendEvent('rows', view.id, ...rows);
 }
 
+// The dialog reads a price as C's "%le" does: the longest number at the start, 0 when none. A text
+// it would read otherwise than it looks is confirmed first.
+function priceAsRead(text) {
+  const match = /^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?/.exec(text);
+  return match ? Number(match[0]) : 0;
+}
+
+function confirmPriceReading(text) {
+  if (text.trim() === '' || /^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$/.test(text)) return true;
+  return window.confirm(`"${text}" is not a plain number: the price will be read as ${priceAsRead(text)}. Keep it?`);
+}
+
 function editCell(view, r, position, td) {
   const column = view.json.columns[position];
   const row = view.json.rows[r];
@@ -867,7 +892,11 @@ function editCell(view, r, position, td) {
     view.editing = null;
     td.classList.remove('editing');
     td.textContent = commit ? text : original;
-    if (!commit) return redrawTable();
+    if (commit && column.title === 'Unit Price' && !confirmPriceReading(text)) commit = false;
+    if (!commit) {
+      td.textContent = original;
+      return redrawTable();
+    }
     // The typed text stays in the cell until the state after the edit is drawn.
     view.pending = { r, position, text };
     sendEvent('cell', view.id, r, position, text).then(() => {

@@ -19,8 +19,11 @@ before(async () => {
   page = await browser.context.newPage();
   await page.goto(ui.url);
   await page.waitForSelector('#w-ListBOM table');
+  // The empty table says what to do first, and goes once the assembly is picked.
+  await page.waitForSelector('.table-hint:not([hidden])');
   await page.click('.tree-item[data-path="TM-2417"] > .tree-node .tree-name');
   await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+  await page.waitForSelector('.table-hint', { state: 'hidden' });
 });
 
 after(async () => {
@@ -89,4 +92,19 @@ test('a save says where the report went, and replacing it asks first', async () 
   await clicked;
   assert.equal(await page.isVisible('#chooser'), true, 'a refused replacement keeps the box open');
   await page.click('#chooser-cancel');
+});
+
+test('a price the dialog would read otherwise than it looks is confirmed first', async () => {
+  const column = await page.$eval('#w-ListBOM thead th[title="Unit Price"]', (th) => th.dataset.position);
+  const cell = `#w-ListBOM tr[data-row="1"] td[data-position="${column}"]`;
+  const before = await page.textContent(cell);
+  await page.dblclick(cell);
+  await page.fill(`${cell} input`, '27,5');
+  const asked = page.waitForEvent('dialog');
+  const pressed = page.press(`${cell} input`, 'Enter');
+  const dialog = await asked;
+  assert.match(dialog.message(), /read as 27\b/);
+  await dialog.dismiss();
+  await pressed;
+  await page.waitForFunction(([s, t]) => document.querySelector(s).textContent === t, [cell, before]);
 });
