@@ -7,24 +7,10 @@
 #include "StepScene.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace moldview {
-namespace {
 
 namespace fs = std::filesystem;
-
-std::optional<std::string> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return content.str();
-}
-
-}  // namespace
 
 const char* ViewStateName(ViewState state) {
   switch (state) {
@@ -86,7 +72,7 @@ void ViewBuilder::Finish(ViewState state, std::string why, std::shared_ptr<const
 
 void ViewBuilder::Run() {
   Report(0, "reading");
-  std::optional<std::string> text = ReadAll(moldPath_);
+  std::optional<std::string> text = ReadWholeFile(moldPath_);
   if (!text) return Finish(ViewState::Failed, moldPath_ + ": cannot read the file", nullptr, false);
   if (!qorhost::LooksLikeStep(*text)) return Finish(ViewState::None, "the mold holds no geometry", nullptr, false);
   const std::string stem = fs::path(moldPath_).stem().string();
@@ -107,7 +93,7 @@ void ViewBuilder::Run() {
   const fs::path glbPath = scratch.ScratchGlb(key);
   const SceneProgress progress{[this](double fraction, const char* stage) { Report(fraction, stage); }, &cancel_};
   QORExpected<SceneBuild> built = BuildStepScene(moldPath_, names, glbPath.string(), progress);
-  std::optional<std::string> glb = built ? ReadAll(glbPath.string()) : std::nullopt;
+  std::optional<std::string> glb = built ? ReadWholeFile(glbPath) : std::nullopt;
   std::error_code ignored;
   if (!glb) {
     fs::remove(glbPath, ignored);

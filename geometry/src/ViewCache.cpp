@@ -16,7 +16,11 @@ namespace fs = std::filesystem;
 // Changes whenever what is built from the same file changes (meshing, naming, layout).
 constexpr std::string_view kSceneVersion = "scene-1";
 
-std::optional<std::string> ReadAll(const fs::path& path) {
+fs::path Scratch(const fs::path& path) { return fs::path(path.string() + ".part-" + std::to_string(::getpid())); }
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream content;
@@ -24,10 +28,6 @@ std::optional<std::string> ReadAll(const fs::path& path) {
   if (in.bad()) return std::nullopt;
   return content.str();
 }
-
-fs::path Scratch(const fs::path& path) { return fs::path(path.string() + ".part-" + std::to_string(::getpid())); }
-
-}  // namespace
 
 fs::path ViewCache::UserFolder() {
   if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && fs::path(cache).is_absolute())
@@ -57,8 +57,8 @@ std::string ViewCache::KeyOf(std::string_view content, std::string_view stem) {
 
 std::optional<CachedScene> ViewCache::Find(const std::string& key) const {
   if (folder_.empty()) return std::nullopt;
-  std::optional<std::string> map = ReadAll(folder_ / (key + ".json"));
-  std::optional<std::string> glb = map ? ReadAll(folder_ / (key + ".glb")) : std::nullopt;
+  std::optional<std::string> map = ReadWholeFile(folder_ / (key + ".json"));
+  std::optional<std::string> glb = map ? ReadWholeFile(folder_ / (key + ".glb")) : std::nullopt;
   if (!glb) return std::nullopt;
   return CachedScene{std::move(*glb), std::move(*map)};
 }

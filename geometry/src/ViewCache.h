@@ -9,6 +9,9 @@
 
 namespace moldview {
 
+// The whole content of a file; none when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
 struct CachedScene {
   std::string glb;
   std::string map;
