@@ -145,7 +145,10 @@ test('a session in the browser', async (t) => {
     await page.waitForFunction(() => document.querySelector('#w-ListBOM thead th.selected-column')?.textContent === 'Reference');
     // Drawn as a selected column, not as an arrow that would read as sorting.
     assert.equal(await page.textContent('#w-ListBOM tr.marker td[data-position="3"]'), '');
-    assert.equal(await page.$$eval('#w-ListBOM tr.row td.selected-column', (cells) => cells.every((td) => td.dataset.position === '3') && cells.length > 0), true);
+    await page.waitForFunction(() => {
+      const cells = Array.from(document.querySelectorAll('#w-ListBOM tr.row td.selected-column'));
+      return cells.length > 0 && cells.every((td) => td.dataset.position === '3');
+    });
     await page.click('#w-PushHide');
     await page.waitForFunction(() => !Array.from(document.querySelectorAll('#w-ListBOM thead th'), (th) => th.textContent).includes('Reference'));
     await page.waitForSelector('#w-ComboDisplay:not(.hidden)');
