@@ -45,6 +45,22 @@ const page = {
 
 const $ = (id) => document.getElementById(id);
 
+// Where the focus was when a box opened, to go back to when it closes.
+function focusOrigin() {
+  const active = document.activeElement;
+  return active && active !== document.body ? active : null;
+}
+
+// The element that opened a box may have gone or gone grey meanwhile: the table or the tree then.
+function returnFocus(origin) {
+  const candidates = [origin, page.table && page.table.table, $('tree')];
+  for (const candidate of candidates) {
+    if (!candidate || !candidate.isConnected || candidate.disabled || candidate.closest('[hidden], .hidden')) continue;
+    candidate.focus({ preventScroll: true });
+    if (document.activeElement === candidate) return;
+  }
+}
+
 // Drawing that reads scroll positions waits for the next frame, so that the page is laid out once
 // per frame rather than at each read in between changes.
 const frameWork = new Set();
@@ -262,7 +278,7 @@ async function loadTree(serial) {
   const count = nodes.length;
   const tree = {
     nodes, count, paths: new Array(count), byPath: new Map(), parent: new Int32Array(count), end: new Int32Array(count),
-    expanded: new Uint8Array(count), marked: new Uint8Array(count), markedList: [], visible: new Int32Array(0), pool: [], cursor: -1, picked: -1,
+    expanded: new Uint8Array(count), marked: new Uint8Array(count), markedList: [], visible: new Int32Array(0), pool: [], cursor: -1, picked: -1, active: count ? 0 : -1,
   };
   const open = [];
   for (let i = 0; i < count; i++) {
@@ -305,19 +321,73 @@ function computeVisible() {
 
 function setUpTree() {
   const scroller = $('tree');
+  scroller.tabIndex = 0;
   scroller.addEventListener('scroll', () => nextFrame(drawTreeRows));
   scroller.addEventListener('click', (event) => {
     const item = event.target.closest('.tree-item');
     if (!item || !page.tree) return;
     const i = Number(item.dataset.index);
+    page.tree.active = i;
     if (event.target.closest('.tree-toggle') && hasChildren(page.tree, i)) {
       page.tree.expanded[i] ^= 1;
       layOutTree();
-    } else if (event.target.closest('.tree-name') && page.tree.nodes[i][3] === 'assembly') {
-      sendEvent('select', page.tree.paths[i]);
+    } else if (event.target.closest('.tree-name')) {
+      pickAssembly(i);
     }
+    drawTreeRows();
   });
+  scroller.addEventListener('keydown', treeKey);
   $('tree-next').addEventListener('click', showNextMarked);
+}
+
+function pickAssembly(i) {
+  if (page.tree.nodes[i][3] === 'assembly') sendEvent('select', page.tree.paths[i]);
+}
+
+// The tree is one tab stop: the arrows move its active node, as in a desktop tree.
+function treeKey(event) {
+  const tree = page.tree;
+  if (!tree || !tree.count || event.altKey || event.ctrlKey || event.metaKey) return;
+  const position = activeTreePosition(tree);
+  const i = tree.visible[position];
+  const expandable = hasChildren(tree, i);
+  let target = i;
+  switch (event.key) {
+    case 'ArrowDown': target = tree.visible[Math.min(position + 1, tree.visible.length - 1)]; break;
+    case 'ArrowUp': target = tree.visible[Math.max(position - 1, 0)]; break;
+    case 'Home': target = tree.visible[0]; break;
+    case 'End': target = tree.visible[tree.visible.length - 1]; break;
+    case 'ArrowRight':
+      if (expandable && !tree.expanded[i]) { tree.expanded[i] = 1; computeVisible(); } else if (expandable) target = i + 1;
+      break;
+    case 'ArrowLeft':
+      if (expandable && tree.expanded[i]) { tree.expanded[i] = 0; computeVisible(); } else if (tree.parent[i] >= 0) target = tree.parent[i];
+      break;
+    case 'Enter': pickAssembly(i); break;
+    default: return;
+  }
+  event.preventDefault();
+  tree.active = target;
+  revealTreeNode(tree.visible.indexOf(target));
+}
+
+// A node hidden by a collapse hands the activity to its nearest shown ancestor.
+function activeTreePosition(tree) {
+  for (let i = tree.active; i >= 0; i = tree.parent[i]) {
+    const position = tree.visible.indexOf(i);
+    if (position >= 0) { tree.active = i; return position; }
+  }
+  tree.active = tree.visible[0];
+  return 0;
+}
+
+// Scrolls just enough to show the row, then draws, so that the active descendant exists.
+function revealTreeNode(position) {
+  const scroller = $('tree');
+  const top = position * TREE_ROW_PX;
+  if (top < scroller.scrollTop) scroller.scrollTop = top;
+  else if (top + TREE_ROW_PX > scroller.scrollTop + scroller.clientHeight) scroller.scrollTop = top + TREE_ROW_PX - scroller.clientHeight;
+  drawTreeRows();
 }
 
 // Rows are drawn for the positions on screen and a margin; the elements are reused as it scrolls.
@@ -338,19 +408,26 @@ function drawTreeRows() {
     slot.item.hidden = position >= last;
     if (position < last) drawTreeRow(tree, slot, position);
   });
+  // Rows are recycled, so the active descendant is named again at every draw.
+  const active = tree.pool.find((slot) => !slot.item.hidden && Number(slot.item.dataset.index) === tree.active);
+  if (active) scroller.setAttribute('aria-activedescendant', active.item.id);
+  else scroller.removeAttribute('aria-activedescendant');
 }
 
 function drawTreeRow(tree, slot, position) {
   const i = tree.visible[position];
   const [depth, name, partNumber, kind, type] = tree.nodes[i];
   const parent = hasChildren(tree, i);
-  const key = `${i}|${tree.expanded[i]}|${tree.marked[i]}|${tree.picked === i}`;
+  const key = `${i}|${tree.expanded[i]}|${tree.marked[i]}|${tree.picked === i}|${tree.active === i}`;
   slot.item.style.transform = `translateY(${position * TREE_ROW_PX}px)`;
   if (slot.key === key) return;
   slot.key = key;
   const item = slot.item;
   item.dataset.index = String(i);
   item.dataset.path = tree.paths[i];
+  item.id = `tree-node-${i}`;
+  item.classList.toggle('active', tree.active === i);
+  item.setAttribute('aria-selected', String(tree.active === i));
   item.setAttribute('aria-level', String(depth + 1));
   if (parent) item.setAttribute('aria-expanded', String(Boolean(tree.expanded[i]))); else item.removeAttribute('aria-expanded');
   const pickable = kind === 'assembly';
@@ -652,12 +729,13 @@ function buildCombo(widget) {
 }
 
 function buildList(widget) {
-  const table = element('table', { class: 'list', role: 'grid', 'aria-label': widget.id });
+  const table = element('table', { class: 'list', role: 'grid', 'aria-label': 'Bill of materials', 'aria-multiselectable': 'true', tabindex: 0 });
   const hint = element('p', { class: 'table-hint', text: TABLE_HINT });
   const wrap = element('div', { class: 'list-wrap' }, [table, hint]);
-  const view = { id: widget.id, table, wrap, hint, shape: '', rows: [], rowHeight: 0, first: 1, last: 1, anchor: null, editing: null, pending: null };
+  const view = { id: widget.id, table, wrap, hint, shape: '', rows: [], rowHeight: 0, first: 1, last: 1, anchor: null, editing: null, pending: null, current: 1, column: 0 };
   page.table = view;
   wrap.addEventListener('scroll', () => nextFrame(drawCurrentTable));
+  table.addEventListener('keydown', (event) => tableKey(view, event));
   return wrap;
 }
 
@@ -766,7 +844,10 @@ function buildTable(view, shown) {
   view.body = element('tbody', {}, [view.above, view.below]);
   view.body.addEventListener('click', (event) => {
     const tr = event.target.closest('tr.row');
-    if (tr) clickRow(view, Number(tr.dataset.row), event);
+    if (!tr || view.editing) return;
+    const td = event.target.closest('td');
+    setCurrentCell(view, Number(tr.dataset.row), td ? view.shown.findIndex((c) => String(c.position) === td.dataset.position) : view.column);
+    clickRow(view, Number(tr.dataset.row), event);
   });
   view.body.addEventListener('dblclick', (event) => {
     const td = event.target.closest('tr.row td');
@@ -820,6 +901,9 @@ function updateRow(view, drawnRow, row, r) {
   drawnRow.tr.classList.toggle('selected', Boolean(row.selected));
   const blank = r > 0 && row.cells.every((cell) => cell === null || cell === '');
   drawnRow.tr.classList.toggle('blank', blank);
+  if (r > 0) drawnRow.tr.setAttribute('aria-selected', String(Boolean(row.selected)));
+  const current = r > 0 && r === view.current;
+  drawnRow.tr.classList.toggle('current', current);
   view.shown.forEach((column, i) => {
     const td = drawnRow.cells[i];
     const icon = row.icons[String(column.position)];
@@ -831,6 +915,10 @@ function updateRow(view, drawnRow, row, r) {
     if (td.title !== title) td.title = title;
     td.classList.toggle('selected-column', String(column.position) === view.selectedPosition);
     td.classList.toggle('editable', r > 0 && column.editable && row.editable);
+    // Rows are recycled, so the current cell's id moves with the row drawn there.
+    const currentCell = current && i === view.column;
+    td.classList.toggle('current-cell', currentCell);
+    if (currentCell) { td.id = 'bom-current-cell'; view.table.setAttribute('aria-activedescendant', td.id); } else if (td.id) td.removeAttribute('id');
   });
 }
 
@@ -846,6 +934,11 @@ function selectedRows(view) {
 
 function clickRow(view, r, event) {
   if (!view.usable || view.editing) return;
+  selectRows(view, rowsAfterClick(view, r, event));
+}
+
+// The rows a click on row r leaves selected: the keys select as the mouse does, through this.
+function rowsAfterClick(view, r, event) {
   let rows;
   const current = selectedRows(view);
   if (event.shiftKey && view.anchor !== null) {
@@ -858,8 +951,74 @@ function clickRow(view, r, event) {
     rows = [r];
     view.anchor = r;
   }
-  if (rows.join(',') === current.join(',')) return;
+  return rows;
+}
+
+function selectRows(view, rows) {
+  if (rows.join(',') === selectedRows(view).join(',')) return;
   sendEvent('rows', view.id, ...rows);
+}
+
+function setCurrentCell(view, r, column) {
+  const count = view.json ? view.json.rows.length : 0;
+  view.current = Math.max(1, Math.min(r, count - 1));
+  view.column = Math.max(0, Math.min(column, (view.shown || []).length - 1));
+}
+
+// The table is one tab stop with a current row and cell: arrows move it, Shift extends the
+// selection, Ctrl moves without selecting and Ctrl+Space toggles, as clicks with those keys do.
+function tableKey(view, event) {
+  if (event.target !== view.table || !view.json || view.editing) return;
+  const count = view.json.rows.length;
+  if (count < 2) return;
+  const ctrl = event.ctrlKey || event.metaKey;
+  const screenful = Math.max(1, Math.floor(view.wrap.clientHeight / (view.rowHeight || 22)) - 2);
+  const moves = { ArrowDown: 1, ArrowUp: -1, PageDown: screenful, PageUp: -screenful, Home: -count, End: count };
+  const key = event.key.length === 1 ? event.key.toLowerCase() : event.key;
+  if (key in moves) {
+    setCurrentCell(view, view.current + moves[key], view.column);
+    if (!ctrl && view.usable) selectRows(view, rowsAfterClick(view, view.current, { shiftKey: event.shiftKey }));
+  } else if (key === 'ArrowLeft' || key === 'ArrowRight') {
+    setCurrentCell(view, view.current, view.column + (key === 'ArrowLeft' ? -1 : 1));
+  } else if (key === ' ' && ctrl) {
+    if (view.usable) selectRows(view, rowsAfterClick(view, view.current, { ctrlKey: true }));
+  } else if (key === 'a' && ctrl) {
+    if (view.usable) selectRows(view, Array.from({ length: count - 1 }, (_, k) => k + 1));
+  } else if (key === 'F2' || key === 'Enter') {
+    editCurrentCell(view);
+  } else return;
+  event.preventDefault();
+  revealCurrentCell(view);
+}
+
+// Scrolls just enough to show the current cell under the sticky head, then draws it.
+function revealCurrentCell(view) {
+  if (view.editing) return;
+  const height = view.rowHeight || 22;
+  const head = view.table.tHead ? view.table.tHead.offsetHeight : 0;
+  const wrap = view.wrap;
+  const top = (view.current - 1) * height;
+  if (top < wrap.scrollTop) wrap.scrollTop = top;
+  else if (head + top + height > wrap.scrollTop + wrap.clientHeight) wrap.scrollTop = head + top + height - wrap.clientHeight;
+  drawTableRows(view);
+  const cell = document.getElementById('bom-current-cell');
+  if (!cell) return;
+  const left = cell.offsetLeft;
+  if (left < wrap.scrollLeft) wrap.scrollLeft = left;
+  else if (left + cell.offsetWidth > wrap.scrollLeft + wrap.clientWidth) wrap.scrollLeft = left + cell.offsetWidth - wrap.clientWidth;
+}
+
+// F2 on a cell that takes no text edits the row's first editable cell.
+function editCurrentCell(view) {
+  const row = view.json.rows[view.current];
+  if (!row || !row.editable) return;
+  const columns = view.shown.map((column, i) => ({ column, i }));
+  const found = columns.find(({ column, i }) => i === view.column && column.editable) || columns.find(({ column }) => column.editable);
+  if (!found) return;
+  view.column = found.i;
+  revealCurrentCell(view);
+  const td = document.getElementById('bom-current-cell');
+  if (td) editCell(view, view.current, found.column.position, td);
 }
 
 // The dialog reads a price as C's "%le" does: the longest number at the start, 0 when none. A text
@@ -904,9 +1063,13 @@ function editCell(view, r, position, td) {
       redrawTable();
     });
   };
+  // A key that ends the edit hands the focus back to the table (the editor leaves the page).
   input.addEventListener('keydown', (event) => {
-    if (event.key === 'Enter') { event.preventDefault(); finish(true); }
-    if (event.key === 'Escape') { event.preventDefault(); finish(false); }
+    if (event.key !== 'Enter' && event.key !== 'Escape') return;
+    event.preventDefault();
+    event.stopPropagation();
+    finish(event.key === 'Enter');
+    view.table.focus({ preventScroll: true });
   });
   input.addEventListener('blur', () => finish(input.value !== original));
   input.focus();
@@ -922,6 +1085,10 @@ function setUpChooser() {
   $('chooser-cancel').addEventListener('click', cancelChooser);
   $('chooser-name').addEventListener('keydown', (event) => { if (event.key === 'Enter') { event.preventDefault(); acceptChooser(); } });
   $('chooser').addEventListener('keydown', (event) => { if (event.key === 'Escape') { event.preventDefault(); cancelChooser(); } });
+  const list = $('chooser').querySelector('.chooser-list');
+  list.tabIndex = 0;
+  list.setAttribute('aria-label', 'Files');
+  list.addEventListener('keydown', chooserListKey);
   $('chooser-filter').addEventListener('change', () => { if (page.chooser) { page.chooser.filter = Number($('chooser-filter').value); listFolder(page.chooser.folder); } });
 }
 
@@ -947,6 +1114,7 @@ function drawChooser(boxes) {
   if (!box) {
     if (page.chooser && page.chooser.openMold) return;
     $('chooser').hidden = true;
+    if (page.chooser) returnFocus(page.chooser.origin);
     page.chooser = null;
     return;
   }
@@ -958,6 +1126,7 @@ function drawChooser(boxes) {
 function showChooser(state) {
   const box = state.box;
   const chooser = $('chooser');
+  state.origin = page.chooser ? page.chooser.origin : focusOrigin();
   page.chooser = state;
   chooser.hidden = false;
   chooser.dataset.box = box.name;
@@ -987,8 +1156,9 @@ async function listFolder(folder) {
   note.textContent = listing.truncated ? 'Only the first entries are shown.' : '';
   chooser.folder = listing.folder;
   drawChooserPath(listing.folder);
-  const items = listing.entries.map((entry) => {
-    const li = element('li', { class: entry.folder ? 'folder' : 'file', role: 'option', text: entry.name, 'data-name': entry.name });
+  const items = [];
+  for (const entry of listing.entries) {
+    const li = element('li', { class: entry.folder ? 'folder' : 'file', role: 'option', id: `chooser-entry-${items.length}`, text: entry.name, 'data-name': entry.name });
     if (entry.folder) li.addEventListener('click', () => listFolder(joinPath(listing.folder, entry.name)));
     else {
       li.addEventListener('click', () => {
@@ -999,9 +1169,32 @@ async function listFolder(folder) {
       });
       li.addEventListener('dblclick', acceptChooser);
     }
-    return li;
-  });
-  $('chooser').querySelector('.chooser-list').replaceChildren(...items);
+    items.push(li);
+  }
+  const list = $('chooser').querySelector('.chooser-list');
+  list.removeAttribute('aria-activedescendant');
+  list.replaceChildren(...items);
+}
+
+// Arrows walk the list, choosing each file as a click does; Enter opens a folder or takes the file.
+function chooserListKey(event) {
+  const list = event.currentTarget;
+  const items = Array.from(list.children);
+  if (!items.length) return;
+  const at = items.findIndex((li) => li.id === list.getAttribute('aria-activedescendant'));
+  const moves = { ArrowDown: at + 1, ArrowUp: at - 1, Home: 0, End: items.length - 1 };
+  if (event.key === 'Enter' && at >= 0) {
+    event.preventDefault();
+    if (items[at].classList.contains('folder')) { items[at].click(); list.focus(); } else acceptChooser();
+    return;
+  }
+  if (!(event.key in moves)) return;
+  event.preventDefault();
+  const li = items[Math.max(0, Math.min(moves[event.key], items.length - 1))];
+  for (const other of items) other.classList.toggle('active', other === li);
+  list.setAttribute('aria-activedescendant', li.id);
+  li.scrollIntoView({ block: 'nearest' });
+  if (li.classList.contains('file')) li.click();
 }
 
 function drawChooserPath(folder) {
@@ -1065,9 +1258,11 @@ function cancelChooser() {
 
 function closeOpenMoldChooser() {
   if (!page.chooser || !page.chooser.openMold) return;
+  const origin = page.chooser.origin;
   page.chooser = null;
   $('chooser').hidden = true;
   drawChooser((page.state && page.state.boxes) || []);
+  if (!page.chooser) returnFocus(origin);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1077,11 +1272,14 @@ function closeOpenMoldChooser() {
 function drawModal(modal) {
   const backdrop = $('modal-backdrop');
   if (!modal) {
+    const wasOpen = !backdrop.hidden;
     backdrop.hidden = true;
     page.modalId = 0;
+    if (wasOpen) returnFocus(page.modalOrigin);
     return;
   }
   if (page.modalId === modal.id) return;
+  if (backdrop.hidden) page.modalOrigin = focusOrigin();
   page.modalId = modal.id;
   $('modal-title').textContent = modal.title;
   $('modal-text').textContent = modal.text;
@@ -1104,13 +1302,24 @@ async function answerModal(id, answer) {
   if (!result.ok) showStatus(result.why || 'the answer was not taken', true);
 }
 
+// A message box holds the keys: Escape answers No (or OK), Enter the first button, Tab stays inside.
 document.addEventListener('keydown', (event) => {
   if ($('modal-backdrop').hidden || !page.modalId) return;
+  const buttons = Array.from($('modal-buttons').children);
+  if (['Escape', 'Enter', 'Tab'].includes(event.key)) event.stopPropagation();
   if (event.key === 'Escape') {
     event.preventDefault();
     const kind = $('modal').dataset.kind;
     answerModal(page.modalId, kind === 'warning' ? 'ok' : 'no');
+  } else if (event.key === 'Enter' && !buttons.includes(event.target)) {
+    event.preventDefault();
+    buttons[0].click();
+  } else if (event.key === 'Tab' && buttons.length) {
+    event.preventDefault();
+    const at = buttons.indexOf(document.activeElement);
+    const next = at < 0 ? 0 : (at + (event.shiftKey ? buttons.length - 1 : 1)) % buttons.length;
+    buttons[next].focus();
   }
-});
+}, true);
 
 document.addEventListener('DOMContentLoaded', start);
