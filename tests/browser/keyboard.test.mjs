@@ -1,0 +1,179 @@
+// A BOM of the bundled sample made, edited and saved with the keyboard alone.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { readFileSync, rmSync } from 'node:fs';
+import path from 'node:path';
+import {
+  checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, findRow, cellSelector, screenshotPath, waitForText,
+} from './harness.mjs';
+
+checkPrerequisites();
+const playwright = await loadPlaywright();
+
+const workspace = freshFolder('keyboard');
+let ui;
+let browser;
+let page;
+const pageErrors = [];
+
+before(async () => {
+  ui = await startUi(workspace);
+  browser = await launchBrowser(playwright);
+  page = await browser.context.newPage();
+  page.on('pageerror', (error) => pageErrors.push(error.message));
+  await page.goto(ui.url);
+  await page.waitForSelector('#w-ListBOM table');
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (ui) await ui.stop();
+  rmSync(workspace, { recursive: true, force: true });
+});
+
+const focused = (selector) => page.evaluate((s) => document.activeElement?.matches(s) ?? false, selector);
+
+// Tabs forward (or back) until the element has the focus, as a person would.
+async function tabTo(selector, key = 'Tab') {
+  for (let presses = 0; presses < 60; presses++) {
+    if (await focused(selector)) return;
+    await page.keyboard.press(key);
+  }
+  throw new Error(`${selector} never took the focus`);
+}
+
+const activeTreePath = () => page.evaluate(() => {
+  const id = document.querySelector('#tree').getAttribute('aria-activedescendant');
+  return id ? document.getElementById(id).dataset.path : null;
+});
+
+const selectedRows = () => page.$$eval('#w-ListBOM tr.row.selected', (rows) => rows.map((tr) => Number(tr.dataset.row)));
+
+async function expectSelected(rows) {
+  await page.waitForFunction((want) => Array.from(document.querySelectorAll('#w-ListBOM tr.row.selected'), (tr) => tr.dataset.row).join() === want.join(), rows);
+}
+
+const currentCell = () => page.evaluate(() => {
+  const td = document.getElementById(document.querySelector('#w-ListBOM table').getAttribute('aria-activedescendant'));
+  return td ? { row: Number(td.parentElement.dataset.row), position: Number(td.dataset.position) } : null;
+});
+
+test('a keyboard-only session', async (t) => {
+  await t.test('a question box: Escape answers no and the focus goes back to the field', async () => {
+    await tabTo('#w-ReportName');
+    await page.keyboard.type('./keyed');
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#modal-backdrop:not([hidden])');
+    assert.ok(await focused('#modal-yes'));
+    await page.keyboard.press('Tab');
+    await page.keyboard.press('Tab');
+    assert.ok(await focused('#modal-yes'), 'Tab stays inside the box');
+    await page.keyboard.press('Escape');
+    await page.waitForSelector('#modal-backdrop', { state: 'hidden' });
+    await page.waitForFunction(() => document.activeElement?.id === 'w-ReportName');
+  });
+
+  await t.test('the tree: arrows move, Left and Right fold, Enter picks', async () => {
+    await tabTo('#tree', 'Shift+Tab');
+    await page.waitForFunction(() => document.querySelector('#tree').getAttribute('aria-activedescendant'));
+    assert.equal(await activeTreePath(), 'TM-2417');
+    await page.keyboard.press('ArrowDown');
+    await page.waitForFunction(() => document.querySelector('#tree').getAttribute('aria-activedescendant') !== 'tree-node-0');
+    assert.match(await activeTreePath(), /^TM-2417\/[^/]+$/);
+    await page.keyboard.press('End');
+    await page.keyboard.press('Home');
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('ArrowLeft');
+    assert.equal(await activeTreePath(), 'TM-2417', 'Left on a leaf goes to its parent');
+    await page.keyboard.press('ArrowLeft');
+    await page.waitForSelector('#tree-node-0[aria-expanded="false"]');
+    assert.equal(await page.$$eval('.tree-item:not([hidden])', (items) => items.length), 1);
+    await page.keyboard.press('ArrowRight');
+    await page.waitForSelector('#tree-node-0[aria-expanded="true"]');
+    assert.equal(await page.getAttribute('#tree-node-0', 'aria-selected'), 'true');
+    await page.keyboard.press('Enter');
+    await waitForText(page, '#w-ProductSelector', 'TM-2417');
+    await page.waitForSelector('#w-ListBOM tr[data-row="5"]');
+    await page.screenshot({ path: screenshotPath('keyboard-tree.png') });
+  });
+
+  await t.test('the table: arrows, Shift, Ctrl and Ctrl+A select as clicks do', async () => {
+    await tabTo('#w-ListBOM table');
+    await page.keyboard.press('Home');
+    await expectSelected([1]);
+    await page.keyboard.press('Shift+ArrowDown');
+    await page.keyboard.press('Shift+ArrowDown');
+    await expectSelected([1, 2, 3]);
+    await page.keyboard.press('Control+ArrowDown');
+    await page.keyboard.press('Control+ArrowDown');
+    await page.keyboard.press('Control+Space');
+    await expectSelected([1, 2, 3, 5]);
+    await page.keyboard.press('Control+Space');
+    await expectSelected([1, 2, 3]);
+    await page.keyboard.press('Control+a');
+    const count = await page.$eval('#w-ListBOM table', (table) => Number(table.getAttribute('aria-rowcount')) - 2);
+    await page.waitForFunction((n) => document.querySelectorAll('#w-ListBOM tr.row.selected').length === Math.min(n, document.querySelectorAll('#w-ListBOM tr.row').length), count);
+    await page.keyboard.press('End');
+    await expectSelected([count]);
+    assert.equal((await currentCell()).row, count, 'the last row is drawn and current');
+    await page.keyboard.press('PageUp');
+    assert.ok((await currentCell()).row < count);
+  });
+
+  await t.test('F2 edits the chosen cell, Escape cancels, Enter commits', async () => {
+    const pins = await findRow(page, 'Part Number', 'KT-GP 24x110');
+    const priceColumn = pins.position('Unit Price');
+    const totalBefore = Number(await page.inputValue('#w-EditTotalPrice'));
+    await page.keyboard.press('Home');
+    for (let r = 1; r < pins.row; r++) await page.keyboard.press('ArrowDown');
+    await expectSelected([pins.row]);
+    for (let k = 0; k < 20 && (await currentCell()).position !== priceColumn; k++) await page.keyboard.press('ArrowRight');
+    assert.deepEqual(await currentCell(), { row: pins.row, position: priceColumn });
+    const cell = cellSelector(pins.row, priceColumn);
+
+    await page.keyboard.press('F2');
+    await page.waitForSelector(`${cell} input`);
+    await page.keyboard.type('99');
+    await page.keyboard.press('Escape');
+    await waitForText(page, cell, pins.cell('Unit Price'));
+    assert.ok(await focused('#w-ListBOM table'));
+
+    await page.keyboard.press('F2');
+    await page.waitForSelector(`${cell} input`);
+    await page.keyboard.type('40');
+    await page.keyboard.press('Enter');
+    await waitForText(page, cellSelector(pins.row, pins.position('Price')), '160');
+    await page.waitForFunction((b) => Math.abs(Number(document.querySelector('#w-EditTotalPrice').value) - (b + 5.6)) < 0.05, totalBefore);
+    assert.ok(await focused('#w-ListBOM table'), 'the focus is back in the table');
+    await page.screenshot({ path: screenshotPath('keyboard-table.png') });
+  });
+
+  await t.test('the report is saved through the chooser by keyboard', async () => {
+    await tabTo('#w-PushAnalyze');
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#chooser:not([hidden])');
+    assert.ok(await focused('#chooser-name'));
+    await page.keyboard.press('Control+a');
+    await page.keyboard.type('keyed');
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#chooser', { state: 'hidden' });
+    await page.waitForFunction(() => document.activeElement?.id === 'w-PushAnalyze');
+    const csv = readFileSync(path.join(workspace, 'keyed.csv'), 'latin1');
+    assert.ok(csv.split('\r\n').some((line) => line.includes('KT-GP 24x110') && line.includes(';40;160;')), 'the typed price is in the report');
+  });
+
+  await t.test('the chooser: arrows walk the files, Escape closes it', async () => {
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#chooser:not([hidden])');
+    await page.keyboard.press('Shift+Tab');
+    assert.ok(await focused('.chooser-list'));
+    await page.waitForSelector('.chooser-list li[data-name="keyed.csv"]');
+    await page.keyboard.press('End');
+    await waitForText(page, '#chooser-name', 'keyed.csv');
+    await page.screenshot({ path: screenshotPath('keyboard-chooser.png') });
+    await page.keyboard.press('Escape');
+    await page.waitForSelector('#chooser', { state: 'hidden' });
+    await page.waitForFunction(() => document.activeElement?.id === 'w-PushAnalyze');
+    assert.deepEqual(pageErrors, []);
+  });
+});
