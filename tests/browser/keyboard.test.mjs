@@ -80,7 +80,14 @@ test('a keyboard-only session', async (t) => {
     await page.keyboard.press('ArrowDown');
     await page.waitForFunction(() => document.querySelector('#tree').getAttribute('aria-activedescendant') !== 'tree-node-0');
     assert.match(await activeTreePath(), /^TM-2417\/[^/]+$/);
+    // The last node lies beyond the rows drawn at first: it is drawn, named and scrolled to.
     await page.keyboard.press('End');
+    await page.waitForFunction(() => {
+      const scroller = document.querySelector('#tree');
+      const item = document.getElementById(scroller.getAttribute('aria-activedescendant'));
+      const [outer, inner] = [scroller.getBoundingClientRect(), item?.getBoundingClientRect()];
+      return inner && Number(item.dataset.index) > 60 && inner.top >= outer.top - 1 && inner.bottom <= outer.bottom + 1;
+    });
     await page.keyboard.press('Home');
     await page.keyboard.press('ArrowDown');
     await page.keyboard.press('ArrowLeft');
