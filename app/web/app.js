@@ -201,12 +201,21 @@ function showBusy(busy) {
   clearTimeout(page.busyTimer);
   $('busy').hidden = !busy;
   if (busy) {
-    page.busyTimer = setTimeout(() => { document.body.classList.add('busy'); $('work').inert = true; }, 250);
+    page.busyTimer = setTimeout(() => {
+      // Greying drops the focus; a keyboard user gets it back where it was when the work ends.
+      if (!$('work').inert) page.busyOrigin = focusOrigin();
+      document.body.classList.add('busy');
+      $('work').inert = true;
+    }, 250);
     return;
   }
   document.body.classList.remove('busy');
-  $('work').inert = false;
   $('progress').hidden = true;
+  if (!$('work').inert) return;
+  $('work').inert = false;
+  const origin = page.busyOrigin;
+  page.busyOrigin = null;
+  if (origin && document.activeElement === document.body) returnFocus(origin);
 }
 
 const PHASES = { analysis: 'Analysing instances', 'profile-read': 'Reading the profile', 'profile-write': 'Writing the profile', report: 'Writing the report' };
