@@ -902,6 +902,7 @@ function drawTableRows(view) {
   view.above.hidden = first === 1;
   view.below.hidden = last >= count;
   view.rows.forEach((drawnRow, k) => updateRow(view, drawnRow, list.rows[first + k], first + k));
+  if (!view.table.querySelector('#bom-current-cell')) view.table.removeAttribute('aria-activedescendant');
 }
 
 function updateRow(view, drawnRow, row, r) {
