@@ -2,6 +2,7 @@
 #include "BomDiff.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <utility>
@@ -77,19 +78,31 @@ BomDiff CompareBoms(const std::vector<DiffLine>& before, const std::vector<DiffL
   std::vector<LineChange> changed;
   for (std::size_t j = 0; j < after.size(); ++j) {
     if (pairs[j] < 0) {
-      diff.changes.push_back({LineChange::Added, {}, after[j], Cost(after[j])});
+      diff.changes.push_back({LineChange::Added, {}, after[j], Cost(after[j]), static_cast<long>(j)});
       continue;
     }
     const DiffLine& old = before[static_cast<std::size_t>(pairs[j])];
     kept[static_cast<std::size_t>(pairs[j])] = true;
     if (const int kinds = KindsOfChange(old, after[j]))
-      changed.push_back({kinds, old, after[j], Cost(after[j]) - Cost(old)});
+      changed.push_back({kinds, old, after[j], Cost(after[j]) - Cost(old), static_cast<long>(j)});
   }
   for (std::size_t i = 0; i < before.size(); ++i)
     if (!kept[i]) diff.changes.push_back({LineChange::Removed, before[i], {}, -Cost(before[i])});
   diff.changes.insert(diff.changes.end(), changed.begin(), changed.end());
   for (const LineChange& change : diff.changes) diff.totalDelta += change.costDelta;
   return diff;
+}
+
+std::string DeltaText(double value) {
+  if (std::fabs(value) < 1e-9) return "0";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  return text;
+}
+
+std::string SignedDeltaText(double value) {
+  const std::string text = DeltaText(value);
+  return value > 0 && text != "0" ? "+" + text : text;
 }
 
 std::string DescribeChange(int kinds) {

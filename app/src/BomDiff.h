@@ -25,6 +25,7 @@ struct LineChange {
   DiffLine before;  // empty when added
   DiffLine after;   // empty when removed
   double costDelta = 0;  // quantity x unit price after, less before
+  long afterIndex = -1;  // of the line after among the lines compared; -1 when removed
 };
 
 struct BomDiff {
@@ -42,6 +43,11 @@ BomDiff CompareBoms(const std::vector<DiffLine>& before, const std::vector<DiffL
 
 // The words of a change, such as "quantity, unit price".
 std::string DescribeChange(int kinds);
+
+// A cost delta as the diff prints it: ten significant digits hide the binary noise of sums
+// such as 0.1 + 0.2, and a rise carries its "+" when signed.
+std::string DeltaText(double value);
+std::string SignedDeltaText(double value);
 
 // A number as the dialog reads a cell: the number it starts with, 0 when none.
 double CellValue(const std::string& cell);

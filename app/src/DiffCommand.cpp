@@ -1,8 +1,6 @@
 // `moldbom diff`: two reports read back, compared, and shown as a table or as CSV.
 #include "DiffCommand.h"
 
-#include <cmath>
-#include <cstdio>
 #include <memory>
 #include <ostream>
 
@@ -12,19 +10,6 @@
 
 namespace moldbom {
 namespace {
-
-// Ten significant digits hide the binary noise of sums such as 0.1 + 0.2.
-std::string NumberText(double value) {
-  if (std::fabs(value) < 1e-9) return "0";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.10g", value);
-  return text;
-}
-
-std::string SignedText(double value) {
-  const std::string text = NumberText(value);
-  return value > 0 && text != "0" ? "+" + text : text;
-}
 
 // The line a change is about: the new one, or the old one when it was removed.
 const DiffLine& Shown(const LineChange& change) {
@@ -51,9 +36,9 @@ std::string RenderText(const BomDiff& diff) {
                           Shown(change).partNumber, Shown(change).reference,
                           Transition(change, LineChange::Quantity, &DiffLine::quantity),
                           Transition(change, LineChange::UnitPrice, &DiffLine::unitPrice),
-                          SignedText(change.costDelta)});
+                          SignedDeltaText(change.costDelta)});
   table.totalLabel = "Total delta:";
-  table.total = SignedText(diff.totalDelta);
+  table.total = SignedDeltaText(diff.totalDelta);
   return RenderTable(table);
 }
 
@@ -77,8 +62,8 @@ std::string RenderCsv(const BomDiff& diff) {
   for (const LineChange& change : diff.changes)
     out += CsvLine({DescribeChange(change.kinds), change.before.number, change.after.number,
                     Shown(change).partNumber, Shown(change).reference, change.before.quantity, change.after.quantity,
-                    change.before.unitPrice, change.after.unitPrice, NumberText(change.costDelta)});
-  return out + CsvLine({"total", "", "", "", "", "", "", "", "", NumberText(diff.totalDelta)});
+                    change.before.unitPrice, change.after.unitPrice, DeltaText(change.costDelta)});
+  return out + CsvLine({"total", "", "", "", "", "", "", "", "", DeltaText(diff.totalDelta)});
 }
 
 Expected<std::vector<DiffLine>> LinesOfFile(const std::string& path) {
