@@ -43,7 +43,7 @@ void UiHost::Run(std::promise<Outcome>& started) {
     running_ = initialised.Ok();
   }
   started.set_value(initialised);
-  while (std::optional<Task> task = NextTask()) task->outcome.set_value(Execute(task->event));
+  while (std::optional<Task> task = NextTask()) task->outcome.set_value(task->work());
   std::deque<Task> left;
   {
     std::lock_guard lock(mutex_);
@@ -170,12 +170,29 @@ void UiHost::OnBoxChanged() {
 }
 
 Outcome UiHost::Perform(const UiEvent& event) {
+  return OnHostThread([this, &event] { return Execute(event); });
+}
+
+Expected<UiHost::ShownTable> UiHost::ReadTable() {
+  std::optional<ShownTable> shown;
+  const Outcome read = OnHostThread([this, &shown]() -> Outcome {
+    std::optional<DialogTable> table = ReadDialogTable();
+    if (!table) return Failure{"no dialog shows the BOM table"};
+    // Each event publishes the state it left: between events, the published one is the table's.
+    shown = ShownTable{std::move(*table), hub_.Current().versions.state};
+    return {};
+  });
+  if (!read) return Failure{read.Why()};
+  return std::move(*shown);
+}
+
+Outcome UiHost::OnHostThread(std::function<Outcome()> work) {
   if (presenter_.HasOpenBox()) return Failure{"a message box is open: answer it first"};
   std::future<Outcome> outcome;
   {
     std::lock_guard lock(mutex_);
     if (!running_ || stopping_) return Failure{"the host is not running"};
-    Task task{event, {}};
+    Task task{std::move(work), {}};
     outcome = task.outcome.get_future();
     tasks_.push_back(std::move(task));
   }

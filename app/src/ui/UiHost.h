@@ -55,6 +55,14 @@ class UiHost {
   // Any thread: runs the event on the host thread and waits for its outcome. While a message box
   // is open the event is refused, as the box's modality would.
   [[nodiscard]] Outcome Perform(const UiEvent& event);
+  // Any thread: the dialog's table as shown now, read on the host thread between events, with the
+  // version of the state published with it. Refused while a message box is open, since the host
+  // thread waits for its answer.
+  struct ShownTable {
+    DialogTable table;
+    long version = 0;
+  };
+  [[nodiscard]] Expected<ShownTable> ReadTable();
   // Any thread: the person's answer to the open message box.
   UiPresenter::AnswerResult Answer(long boxId, const std::string& answer);
 
@@ -75,12 +83,14 @@ class UiHost {
 
  private:
   struct Task {
-    UiEvent event;
+    std::function<Outcome()> work;
     std::promise<Outcome> outcome;
   };
 
   void Run(std::promise<Outcome>& started);
   Outcome Initialise();
+  // Queues work for the host thread and waits for it; refused while a box is open.
+  Outcome OnHostThread(std::function<Outcome()> work);
   Outcome Execute(const UiEvent& event);
   void Publish();
   // Publishes the tree of the mold just loaded and what its names warn of.
