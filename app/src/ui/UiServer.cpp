@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "CompareRoutes.h"
 #include "UiEvent.h"
 #include "UiHost.h"
 #include "WebAssets.h"
@@ -158,6 +159,7 @@ void UiServer::Route() {
   server_->Get("/api/files", [this](const Request& q, Response& r) { ServeFiles(q, r); });
   server_->Post("/api/event", [this](const Request& q, Response& r) { PostEvent(q, r); });
   server_->Post("/api/answer", [this](const Request& q, Response& r) { PostAnswer(q, r); });
+  AddCompareRoutes(*server_, host_, workspace_);
   if (options_.view) AddViewRoutes(*server_, *options_.view);
 }
 
