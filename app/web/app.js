@@ -156,6 +156,14 @@ async function start() {
   $('open-mold').addEventListener('click', openMoldChooser);
   setUpChooser();
   setUpTree();
+  if (window.moldbomCompare) {
+    window.moldbomCompare.start({
+      openChooser: openPageChooser,
+      columns: () => (page.table && page.table.json ? page.table.json.columns : []),
+      dataRows: () => (page.table && page.table.json ? page.table.json.rows.length - 1 : 0),
+      redrawRows: () => nextFrame(drawCurrentTable),
+    });
+  }
   connect();
 }
 
@@ -262,6 +270,7 @@ function render(state, version) {
   const ready = page.versionWaiters.filter((w) => w.version <= version);
   page.versionWaiters = page.versionWaiters.filter((w) => w.version > version);
   for (const waiter of ready) waiter.resolve();
+  if (window.moldbomCompare) window.moldbomCompare.stateDrawn(version);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -930,6 +939,7 @@ function updateRow(view, drawnRow, row, r) {
     td.classList.toggle('current-cell', currentCell);
     if (currentCell) { td.id = 'bom-current-cell'; view.table.setAttribute('aria-activedescendant', td.id); } else if (td.id) td.removeAttribute('id');
   });
+  if (r > 0 && window.moldbomCompare) window.moldbomCompare.markRow(drawnRow, r);
 }
 
 function redrawTable() {
@@ -1113,16 +1123,25 @@ const OPEN_MOLD_BOX = {
   ],
 };
 
+// A chooser the page opens for itself, rather than for a box of the host's.
+const pageOwned = (chooser) => Boolean(chooser && (chooser.openMold || chooser.accept));
+
 function openMoldChooser() {
-  if (page.chooser && !page.chooser.openMold) return; // a box of the dialog's is being answered
+  if (page.chooser && !pageOwned(page.chooser)) return; // a box of the dialog's is being answered
   showChooser({ key: 'open-mold', box: OPEN_MOLD_BOX, folder: '', filter: 0, openMold: true });
   $('chooser-catalog').value = '';
+}
+
+// A file the page reads for itself: accept(path) resolves to why the file was refused, or ''.
+function openPageChooser(box, accept) {
+  if (page.chooser && !pageOwned(page.chooser)) return; // a box of the dialog's is being answered
+  showChooser({ key: 'page', box, folder: '', filter: 0, openMold: false, accept });
 }
 
 function drawChooser(boxes) {
   const box = boxes.length ? boxes[boxes.length - 1] : null;
   if (!box) {
-    if (page.chooser && page.chooser.openMold) return;
+    if (pageOwned(page.chooser)) return;
     $('chooser').hidden = true;
     if (page.chooser) returnFocus(page.chooser.origin);
     page.chooser = null;
@@ -1239,11 +1258,17 @@ async function acceptChooser() {
   if (chooser.openMold) {
     const catalog = $('chooser-catalog').value.trim();
     const answer = await sendEvent('open', joinPath(chooser.folder, name), ...(catalog ? [catalog] : []));
-    if (answer.ok) closeOpenMoldChooser();
+    if (answer.ok) closePageChooser();
     else if (page.chooser === chooser) $('chooser').querySelector('.chooser-note').textContent = answer.why;
     return;
   }
   const chosen = withExtension(name);
+  if (chooser.accept) {
+    const why = await chooser.accept(joinPath(chooser.folder, chosen));
+    if (!why) closePageChooser();
+    else if (page.chooser === chooser) $('chooser').querySelector('.chooser-note').textContent = why;
+    return;
+  }
   if (chooser.box.saving && !(await mayReplace(chooser, chosen))) return;
   const answer = await sendEvent('file', chooser.box.name, 'ok', joinPath(chooser.folder, chosen));
   if (!answer.ok) $('chooser').querySelector('.chooser-note').textContent = answer.why;
@@ -1262,12 +1287,12 @@ async function mayReplace(chooser, name) {
 
 function cancelChooser() {
   if (!page.chooser) return;
-  if (page.chooser.openMold) closeOpenMoldChooser();
+  if (pageOwned(page.chooser)) closePageChooser();
   else sendEvent('file', page.chooser.box.name, 'cancel');
 }
 
-function closeOpenMoldChooser() {
-  if (!page.chooser || !page.chooser.openMold) return;
+function closePageChooser() {
+  if (!pageOwned(page.chooser)) return;
   const origin = page.chooser.origin;
   page.chooser = null;
   $('chooser').hidden = true;
