@@ -15,7 +15,7 @@ namespace {
 
 // What the test command and dialog did, reset before each test.
 struct Trace {
-  int commandsDestroyed = 0, dialogsDestroyed = 0, boxAsked = 0, closed = 0, productsSelected = 0;
+  int commandsDestroyed = 0, dialogsDestroyed = 0, boxAsked = 0, closed = 0;
   std::vector<std::string> reports;  // "valued" or "re-armed": the agent's state as the action began
   std::vector<std::string> saved;
   bool rearmReport = true;
@@ -113,7 +113,6 @@ class EngineTestCom : public QORStateCommand {
     return TRUE;
   }
   QORBoolean ActSelProd(void*) {
-    ++trace.productsSelected;
     productAgent->InitializeAcquisition();
     return TRUE;
   }
@@ -179,16 +178,6 @@ class CommandEngineTest : public ::testing::Test {
   static bool BoxIsOpen() { return !QORFileBoxHost::OpenBoxes().empty(); }
 };
 
-TEST_F(CommandEngineTest, StartBuildsTheGraphAndShowsTheDialogOfItsCreator) {
-  EngineTestCom* command = Start();
-  ASSERT_NE(command, nullptr);
-  EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
-  EXPECT_EQ(command->dialog->GetVisibility(), QORDlgShow);
-  EXPECT_EQ(command->dialog->GetCreator(), command);
-  EXPECT_EQ(command->dialog->GetFather(), command);
-  EXPECT_EQ(command->dialog->GetParent(), QORApplicationFrame::GetFrame()->GetMainWindow());
-}
-
 TEST_F(CommandEngineTest, StartRefusesWhatCannotRun) {
   for (const auto& [className, error] : std::vector<std::pair<std::string, std::string>>{
            {"NoSuchCom", "no command class named NoSuchCom"},
@@ -239,22 +228,6 @@ TEST_F(CommandEngineTest, AnAgentKeepsItsValueUntilItsActionRearmsIt) {
   NameProfile(command->dialog);
   EXPECT_EQ(trace.reports.size(), 3u);
   EXPECT_TRUE(command->reportAgent->IsOutputSet());
-}
-
-TEST_F(CommandEngineTest, SelectionValuesThePathAgentWithProductsOnly) {
-  const auto document = QORMoldDocument::LoadText(
-      R"({"format": "moldbom-assembly", "version": 1, "root": "mold", "products": {"mold": {"partNumber": "M"}}})",
-      "engine.json");
-  ASSERT_TRUE(document.Ok()) << document.Error().Message();
-  Start();
-  QORListValQORBaseUnknown_var notAProduct;
-  notAProduct.Append(QORBaseUnknown_var(new QORCommand("x")));
-  notAProduct[1]->Release();
-  const QORPathElement_var commandPath(new QORPathElement(notAProduct));
-  commandPath->Release();
-  EXPECT_FALSE(QORCommandHost::Select(commandPath));
-  EXPECT_TRUE(QORCommandHost::Select(document.Value()->ContextPath()));
-  EXPECT_EQ(trace.productsSelected, 1);
 }
 
 // However a command ends, it and its dialogs (its own and the save box's) go once, at the end of the

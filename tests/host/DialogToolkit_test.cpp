@@ -1,14 +1,11 @@
-// Tests of the toolkit's notifications, widget tree and input widgets: what a handler hears, who
-// owns what, what a user may act on, and which setters stay silent.
+// Tests of the toolkit's notifications where they can go wrong: handlers removed or gone while a
+// notification travels, copies of subscribers, and exclusive radio buttons.
 #include "QORCommandEngine.h"
 #include "QORDialogToolkit.h"
-#include "QOREditor.h"
 #include "QORMessages.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <functional>
 #include <string>
 #include <utility>
@@ -46,59 +43,17 @@ class Listener : public QORCommand {
   std::vector<Heard>* log_;
 };
 
-class BomResourcesDialog : public QORDlgDialog {
- public:
-  BomResourcesDialog() : QORDlgDialog(nullptr, "QORMldBOMDlg", 0) {}
-  const char* GetResourceFilename(int level) const override {
-    return level <= 0 ? "QORMldBOMDlg" : QORDialog::GetResourceFilename(level - 1);
-  }
-};
-
-int destroyedLabels = 0;
-class CountedLabel : public QORDlgLabel {
- public:
-  using QORDlgLabel::QORDlgLabel;
-  ~CountedLabel() override { ++destroyedLabels; }
-};
-
 // Widgets under a root frame that the fixture owns; dialogs go at Shutdown with the main window.
 class ToolkitTest : public ::testing::Test {
  protected:
   QORDlgFrame* root = new QORDlgFrame(nullptr, "Root");
   std::vector<Heard> log;
   Listener first{"first", &log};
-  Listener second{"second", &log};
-  void SetUp() override { destroyedLabels = 0; }
   void TearDown() override {
     root->Release();
     QORCommandHost::Shutdown();
   }
 };
-
-// ---------------------------------------------------------------------------------------------
-// Notifications
-// ---------------------------------------------------------------------------------------------
-TEST_F(ToolkitTest, HandlersRunInRegistrationOrderForTheirPublisherAndNotification) {
-  auto* button = new QORDlgPushButton(root, "Push");
-  auto* other = new QORDlgPushButton(root, "Other");
-  int data = 7;
-  const QORCallback a = second.Listen(button, button->GetPushBActivateNotification(), &data);
-  const QORCallback b = first.Listen(nullptr, button->GetPushBActivateNotification());
-  second.Listen(other, other->GetPushBActivateNotification());
-  second.Listen(button, button->GetPushBRepetitiveNotification());
-  first.ListenToClass(button, QORMldFileOpenOKNotif::ClassName());
-  EXPECT_NE(a, 0);
-  EXPECT_GT(b, a);
-
-  button->Dispatch(button->GetPushBActivateNotification());
-  QORMldFileOpenOKNotif named;
-  button->Dispatch(&named);
-
-  ASSERT_EQ(log.size(), 3u);
-  EXPECT_EQ(log[0].by + log[1].by + log[2].by, "secondfirstfirst");
-  EXPECT_EQ(log[0].publisher, button);
-  EXPECT_EQ(log[0].data, &data);
-}
 
 TEST_F(ToolkitTest, HandlerRemovedDuringDispatchIsSkipped) {
   auto* button = new QORDlgPushButton(root, "Push");
@@ -148,139 +103,6 @@ TEST_F(ToolkitTest, ACopyGoingAwayLeavesTheOriginalsHandlersRegistered) {
   EXPECT_EQ(log.size(), 1u);
 }
 
-TEST_F(ToolkitTest, SendNotificationClimbsFathersUntilSomeHandlerTakesIt) {
-  auto* button = new QORDlgPushButton(root, "Push");
-  QORMldFileOpenOKNotif notification;
-  Listener top("top", &log);
-  Listener middle("middle", &log);
-  middle.SetFather(&top);
-  top.ListenToClass(nullptr, QORMldFileOpenOKNotif::ClassName());
-  button->SendNotification(&middle, &notification);
-  middle.ListenToClass(button, QORMldFileOpenOKNotif::ClassName());
-  button->SendNotification(&middle, &notification);
-  button->SendNotification(nullptr, &notification);
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_EQ(log[0].by + "," + log[1].by, "top,middle");
-  EXPECT_EQ(log[0].publisher, button);
-}
-
-TEST_F(ToolkitTest, SettersNotifyOnlyWhenAskedTo) {
-  auto* editor = new QORDlgEditor(root, "Edit");
-  auto* check = new QORDlgCheckButton(root, "Check");
-  auto* radio = new QORDlgRadioButton(root, "Radio");
-  auto* combo = new QORDlgCombo(root, "Combo");
-  combo->SetLine("a");
-  first.Listen(editor, editor->GetEditModifyNotification());
-  first.Listen(check, check->GetChkBModifyNotification());
-  first.Listen(radio, radio->GetRadBModifyNotification());
-  first.Listen(combo, combo->GetComboSelectNotification());
-  const std::vector<std::function<void(int)>> setters = {
-      [&](int n) { editor->SetLine("x", -1, n); },      [&](int n) { editor->SetIntegerValue(3, n); },
-      [&](int n) { editor->SetFloatValue(2.5, n); },    [&](int n) { check->SetState(QORDlgChecked, n); },
-      [&](int n) { radio->SetState(QORDlgChecked, n); }, [&](int n) { combo->SetSelect(0, n); }};
-  for (std::size_t i = 0; i < setters.size(); ++i) {
-    log.clear();
-    setters[i](0);
-    EXPECT_TRUE(log.empty()) << "setter " << i << " notified without being asked";
-    setters[i](1);
-    EXPECT_EQ(log.size(), 1u) << "setter " << i;
-  }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Widget tree
-// ---------------------------------------------------------------------------------------------
-TEST_F(ToolkitTest, ParentsOwnTheirChildrenAndListThemInCreationOrder) {
-  auto* tree = new QORDlgFrame(nullptr, "Tree");
-  auto* frame = new QORDlgFrame(tree, "Frame");
-  new CountedLabel(frame, "Label");
-  new QORDlgMultiList(tree, "List");
-  new CountedLabel(tree, "Last");
-  std::string listing;
-  tree->VisitTree([&](const QORDialog& w, int depth) {
-    listing += std::string(static_cast<std::size_t>(depth), ' ') + w.GetName() + ":" + w.GetImplClassName() + "\n";
-  });
-  EXPECT_EQ(listing, "Tree:QORDlgFrame\n Frame:QORDlgFrame\n  Label:QORDlgLabel\n List:QORDlgMultiList\n Last:QORDlgLabel\n");
-  EXPECT_EQ(tree->FindWidget("Label")->GetParent(), frame);
-  tree->Release();
-  EXPECT_EQ(destroyedLabels, 2);
-}
-
-TEST_F(ToolkitTest, TopLevelDialogIsHiddenUntilShownAndUsableOnlyWhenShownAndEnabledUpToIt) {
-  auto* dialog = new QORDlgDialog(nullptr, "Dlg", 0);
-  auto* frame = new QORDlgFrame(dialog, "Frame");
-  auto* button = new QORDlgPushButton(frame, "Push");
-  EXPECT_EQ(dialog->GetFather(), dialog->GetParent()) << "no command created it";
-  EXPECT_EQ(button->GetDialog(), dialog);
-  EXPECT_EQ(dialog->GetVisibility(), QORDlgHide);
-  EXPECT_FALSE(button->IsUsable());
-  dialog->SetVisibility(QORDlgShow);
-  dialog->GetParent()->SetSensitivity(QORDlgDisable);  // the main window above never counts
-  EXPECT_TRUE(button->IsUsable());
-  struct Case {
-    QORDialog* widget;
-    bool visibility;  // else sensitivity
-    int value;
-  };
-  for (const Case& c : {Case{dialog, true, QORDlgHide}, Case{frame, false, QORDlgDisable},
-                        Case{button, true, QORDlgHide}, Case{button, false, QORDlgDisable}}) {
-    c.visibility ? c.widget->SetVisibility(c.value) : c.widget->SetSensitivity(c.value);
-    EXPECT_FALSE(button->IsUsable()) << c.widget->GetName() << " " << c.value;
-    c.visibility ? c.widget->SetVisibility(QORDlgShow) : c.widget->SetSensitivity(QORDlgEnable);
-  }
-}
-
-TEST_F(ToolkitTest, TitleIsTheSetOneElseTheDialogResourceElseTheIdentifier) {
-  auto* dialog = new BomResourcesDialog();
-  auto* button = new QORDlgPushButton(new QORDlgFrame(dialog, "FrmBottom"), "PushAnalyze");
-  auto* unknown = new QORDlgLabel(dialog, "NoSuchText");
-  const std::string expected = QORDialogResources::Text("QORMldBOMDlg", "PushAnalyze");
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(button->GetTitle().Utf8(), expected);
-  EXPECT_EQ(dialog->GetTitle().Utf8(), QORDialogResources::Text("QORMldBOMDlg", "QORMldBOMDlg"));
-  EXPECT_EQ(unknown->GetTitle().Utf8(), "NoSuchText");
-  button->SetTitle("");
-  EXPECT_EQ(button->GetTitle().Utf8(), "");
-}
-
-TEST_F(ToolkitTest, DelayedDestructionHidesAtOnceAndDestroysOnceAfterTheEvent) {
-  auto* dialog = new QORDlgDialog(nullptr, "Dlg", 0);
-  new CountedLabel(dialog, "Label");
-  dialog->SetVisibility(QORDlgShow);
-  dialog->RequestDelayedDestruction();
-  dialog->RequestDelayedDestruction();
-  EXPECT_EQ(dialog->GetVisibility(), QORDlgHide);
-  EXPECT_EQ(destroyedLabels, 0);
-  QORCommandHost::EndOfUserEvent();
-  EXPECT_EQ(destroyedLabels, 1);
-  const auto& windows = QORApplicationFrame::GetFrame()->GetMainWindow()->GetChildren();
-  EXPECT_EQ(std::find(windows.begin(), windows.end(), dialog), windows.end());
-}
-
-// ---------------------------------------------------------------------------------------------
-// Input widgets
-// ---------------------------------------------------------------------------------------------
-TEST_F(ToolkitTest, EditorNumbersAreReadFromItsTextAndRealsShownWithTwoDecimals) {
-  auto* editor = new QORDlgEditor(root, "Edit", QORDlgEdtInteger);
-  struct Case { const char* text; int integer; double real; };
-  for (const Case& c : {Case{" -5 ", -5, -5.0}, Case{"+3", 3, 3.0}, Case{"2.5", 0, 2.5}, Case{"1e3", 0, 1000.0},
-                        Case{"12abc", 0, 0.0}, Case{"", 0, 0.0}, Case{"99999999999", 0, 99999999999.0}}) {
-    editor->SetLine(c.text);
-    EXPECT_EQ(editor->GetIntegerValue(), c.integer) << c.text;
-    EXPECT_EQ(editor->GetFloatValue(), c.real) << c.text;
-  }
-  // The text rounds to cents while the value keeps what single precision would lose.
-  for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
-           {0.0, "0.00"}, {50.0, "50.00"}, {10136.03, "10136.03"}, {123456789.015625, "123456789.02"},
-           {-2.5, "-2.50"}, {std::nan(""), "nan"}}) {
-    editor->SetFloatValue(value);
-    EXPECT_EQ(editor->GetLine().Utf8(), text);
-    if (!std::isnan(value)) {
-      EXPECT_EQ(editor->GetFloatValue(), value) << text;
-    }
-  }
-}
-
 TEST_F(ToolkitTest, ClickingARadioButtonUnchecksItsFrameSiblingsBeforeAnyoneHears) {
   auto* mode = new QORDlgFrame(root, "FrmMode");
   auto* integer = new QORDlgRadioButton(mode, "RadioInteger");
@@ -306,35 +128,6 @@ TEST_F(ToolkitTest, ClickingARadioButtonUnchecksItsFrameSiblingsBeforeAnyoneHear
   log.clear();
   EXPECT_TRUE(QORDlgRadioButton::ClickExclusive(letter).empty());
   EXPECT_TRUE(log.empty());
-}
-
-TEST_F(ToolkitTest, ComboReplacingAllLinesChoosesTheFirst) {
-  auto* combo = new QORDlgCombo(root, "Combo");
-  for (const char* line : {"NUMBER", "QTY", "Added1"}) combo->SetLine(line, -1, QORDlgDataAdd);
-  combo->SetLine("PARTNUMBER", 1, QORDlgDataModify);
-  EXPECT_EQ(combo->GetSelect(), -1);
-  QORUnicodeString text;
-  combo->GetLine(text, 1);
-  EXPECT_EQ(text.Utf8(), "PARTNUMBER");
-  combo->SetLines(QORListOfQORUnicodeString{"REFERENCE", "SOURCE"}, 0, QORDlgDataModify);
-  EXPECT_EQ(combo->GetLineCount(), 2);
-  EXPECT_EQ(combo->GetSelect(), 0);
-  combo->SetSelect(5);
-  EXPECT_EQ(combo->GetSelect(), 0) << "no such line";
-  combo->SetLines(QORListOfQORUnicodeString{}, 0, QORDlgDataModify);
-  EXPECT_EQ(combo->GetSelect(), -1);
-}
-
-TEST_F(ToolkitTest, FrameRecordsEveryChildOfANullEndedAttachmentList) {
-  auto* a = new QORDlgFrame(root, "A");
-  auto* b = new QORDlgFrame(root, "B");
-  root->SetVerticalAttachment(0, 1, a, b, nullptr);
-  root->SetHorizontalAttachment(2, 3, b, nullptr);
-  const auto& attachments = root->GetAttachments();
-  ASSERT_EQ(attachments.size(), 3u);
-  EXPECT_EQ(attachments[1].child, b);
-  EXPECT_FALSE(attachments[2].vertical);
-  EXPECT_EQ(attachments[2].tab * 10 + attachments[2].mode, 23);
 }
 
 }  // namespace

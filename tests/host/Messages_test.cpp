@@ -1,4 +1,4 @@
-// Tests of the host's message catalogs, dialog resources, warnings and presenter, and of the
+// Tests of the host's message catalogs, their parameters, a missing or failing presenter, and of the
 // catalogs the application ships.
 #include "QORMessages.h"
 
@@ -102,33 +102,6 @@ class CatalogTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(CatalogTest, MessagesAreBuiltWithTheirParameters) {
-  QORMsgCatalog catalog;
-  QORMsg msg;
-  QORUnicodeString text;
-  ASSERT_EQ(catalog.LoadMsgCatalog("Test"), S_OK);
-  ASSERT_EQ(catalog.GetCatalogMsg("Hello", msg), S_OK);
-  const QORUnicodeString params[] = {"Ada", "7"};
-  EXPECT_EQ(msg.BuildMessage(text, params, 2), S_OK);
-  EXPECT_EQ(text.Utf8(), "Hello Ada, line 7");
-  EXPECT_EQ(catalog.GetCatalogMsg("Nope", msg), E_FAIL);
-  EXPECT_EQ(msg.BuildMessage(text), E_FAIL) << "a message not found builds nothing";
-  EXPECT_EQ(catalog.LoadMsgCatalog("Absent"), E_FAIL);
-  EXPECT_EQ(catalog.GetCatalogMsg("Title", msg), E_FAIL);
-}
-
-TEST_F(CatalogTest, MissingCatalogsAndKeysFallBack) {
-  const QORUnicodeString path[] = {"/p.bom"};
-  EXPECT_EQ(QORMsgCatalog::BuildMessage("Test", "Title", nullptr, 0, "default").Utf8(),
-            "Test Title");
-  EXPECT_EQ(QORMsgCatalog::BuildMessage("Test", "Nope", path, 1, "Open /p1?").Utf8(),
-            "Open /p.bom?");
-  EXPECT_EQ(QORMsgCatalog::BuildMessage("Absent", "Title", nullptr, 0, "default").Utf8(),
-            "default");
-  EXPECT_EQ(QORTlgErrorServices::BuildMessage("Test", "Nope").Utf8(), "Test.Nope");
-  EXPECT_EQ(QORTlgErrorServices::BuildMessage("Absent", "Title").Utf8(), "Absent.Title");
-}
-
 TEST_F(CatalogTest, AMalformedCatalogFailsAndSaysWhere) {
   Write("Broken.messages", "Good = \"x\"\n\nBad = 'x'\n");
   const auto loaded = QORLoadCatalog("Broken");
@@ -139,77 +112,18 @@ TEST_F(CatalogTest, AMalformedCatalogFailsAndSaysWhere) {
   EXPECT_FALSE(QORLoadCatalog("../Test")) << "a name cannot leave the catalog directory";
 }
 
-TEST_F(CatalogTest, CatalogsAreReadOnceUntilForgotten) {
-  EXPECT_EQ(QORTlgErrorServices::BuildMessage("Test", "Title").Utf8(), "Test Title");
-  Write("Test.messages", "Title = \"Edited\"\n");
-  EXPECT_EQ(QORTlgErrorServices::BuildMessage("Test", "Title").Utf8(), "Test Title");
-  QORForgetCatalogs();
-  EXPECT_EQ(QORTlgErrorServices::BuildMessage("Test", "Title").Utf8(), "Edited");
-}
-
-TEST_F(CatalogTest, DialogResourcesAndTheDirectoryChoice) {
-  Write("Dlg.resources", "PushAnalyze = \"Report...\"\n");
-  EXPECT_EQ(QORDialogResources::Text("Dlg", "PushAnalyze"), "Report...");
-  EXPECT_EQ(QORDialogResources::Text("Dlg", "PushNothing"), "");
-  EXPECT_EQ(QORDialogResources::Text("Test", "Title"), "") << "messages are not widget texts";
-
-  ::setenv("MOLDBOM_RESOURCES", "/from/env", 1);
-  EXPECT_EQ(QORGetResourceDirectory(), dir_.string()) << "the application's choice wins";
-  QORSetResourceDirectory("");
-  EXPECT_EQ(QORGetResourceDirectory(), "/from/env");
-  ::unsetenv("MOLDBOM_RESOURCES");
-  EXPECT_TRUE(
-      fs::exists(fs::path(QORGetResourceDirectory()) / "catalogs" / "QORMldBOMCom.messages"));
-}
-
-class RecordingPresenter : public QORPresenter {
+// A presenter whose driver has gone: every question throws.
+class GonePresenter : public QORPresenter {
  public:
-  void ShowWarning(const QORMessageBox& box) override { warnings.push_back(box); }
-  bool AskConfirmation(const QORMessageBox& box) override {
-    questions.push_back(box);
-    if (fail) throw std::runtime_error("driver gone");
-    return answer;
-  }
-  void ReportCheckFailure(const std::string& expression, const std::string& file,
-                          int line) override {
-    failures.push_back(expression + "@" + file + ":" + std::to_string(line));
-  }
-  void ReportFileProblem(const QORFileProblem& problem) override { problems.push_back(problem); }
-
-  std::vector<QORMessageBox> warnings, questions;
-  std::vector<std::string> failures;
-  std::vector<QORFileProblem> problems;
-  bool answer = true, fail = false;
+  void ShowWarning(const QORMessageBox&) override {}
+  bool AskConfirmation(const QORMessageBox&) override { throw std::runtime_error("driver gone"); }
+  void ReportCheckFailure(const std::string&, const std::string&, int) override {}
+  void ReportFileProblem(const QORFileProblem&) override {}
 };
 
-class PresenterTest : public CatalogTest {
- protected:
-  RecordingPresenter presenter_;
-  QORPresenterScope scope_{&presenter_};
-};
-
-TEST_F(PresenterTest, BoxesArriveBuiltAndAnswersComeBack) {
-  const QORUnicodeString params[] = {"Ada", "3"};
-  EXPECT_EQ(QORTlgErrorServices::DisplayWarning("Test", "Title", "Hello", params, 2), S_OK);
-  ASSERT_EQ(presenter_.warnings.size(), 1u);
-  const QORMessageBox& box = presenter_.warnings[0];
-  EXPECT_EQ(box.catalog + "|" + box.titleKey + "|" + box.messageKey, "Test|Title|Hello");
-  EXPECT_EQ(box.params, (std::vector<std::string>{"Ada", "3"}));
-  EXPECT_EQ(box.title, "Test Title");
-  EXPECT_EQ(box.text, "Hello Ada, line 3");
-
-  EXPECT_EQ(QORTlgErrorServices::DisplayWarningConfirmation("Test", "Title", "Lost"), TRUE);
-  EXPECT_EQ(presenter_.questions.back().text, "Test.Lost");
-  presenter_.answer = false;
-  EXPECT_EQ(QORTlgErrorServices::DisplayWarningConfirmation("Test", "Title", "Hello"), FALSE);
-  EXPECT_EQ(presenter_.warnings.size(), 1u) << "questions are not warnings";
-
-  QORSysCheckFailure("NULL != pCmd", "QORMldBOMDlg", 793);
-  EXPECT_EQ(presenter_.failures, (std::vector<std::string>{"NULL != pCmd@QORMldBOMDlg:793"}));
-}
-
-TEST_F(PresenterTest, AFailingPresenterAnswersNoAndThrowsNothing) {
-  presenter_.fail = true;
+TEST_F(CatalogTest, AFailingPresenterAnswersNoAndThrowsNothing) {
+  GonePresenter presenter;
+  QORPresenterScope scope(&presenter);
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(QORTlgErrorServices::DisplayWarningConfirmation("Test", "Title", "Hello"), FALSE);
   EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("driver gone"));
