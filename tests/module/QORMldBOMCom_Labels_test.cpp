@@ -1,4 +1,4 @@
-// Letter labels of the BOM numbering: index to label, label to index, and the successor rule.
+// Letter labels of the BOM numbering: which texts are labels, and the successor rule.
 #include "QORMldBOMFixture.h"
 
 namespace bomtest {
@@ -6,11 +6,6 @@ namespace {
 
 class BomLabelTest : public BomCommandTest {
  protected:
-  std::string Label(int index) {
-    QORUnicodeString label("stale");
-    Command().ComputeLabelFromIndex(index, label);
-    return label.Utf8();
-  }
   int Index(const std::string& label) { return Command().ComputeIndexFromLabel(QORUnicodeString(label)); }
   // The labels the successor rule hands out from a counter, and the counter after each.
   std::vector<std::pair<std::string, int>> Successors(int counter, int count) {
@@ -24,14 +19,6 @@ class BomLabelTest : public BomCommandTest {
   }
 };
 
-TEST_F(BomLabelTest, IndexGivesLabelWithTheFourLettersShownAsTheNextOne) {
-  const std::vector<std::pair<int, std::string>> cases = {
-      {0, "A"},   {7, "H"},   {8, "J"},   {9, "J"},   {13, "N"},  {14, "P"},  {15, "P"},   {16, "R"},   {17, "R"},
-      {22, "W"},  {23, "Y"},  {24, "Y"},  {25, "Z"},  {26, "AA"}, {27, "BB"}, {34, "JJ"},  {51, "ZZ"},  {52, "AAA"},
-      {-1, ""},   {-26, ""}};
-  for (const auto& [index, label] : cases) EXPECT_EQ(Label(index), label) << "index " << index;
-}
-
 TEST_F(BomLabelTest, LabelGivesIndexAndRefusesWhatIsNoLabel) {
   const std::vector<std::pair<std::string, int>> cases = {
       {"A", 0},    {"Z", 25},  {"AA", 26}, {"ZZ", 51}, {"J", 9},  {"I", 8},  {"XX", 49}, {"AAA", 52},
@@ -40,13 +27,6 @@ TEST_F(BomLabelTest, LabelGivesIndexAndRefusesWhatIsNoLabel) {
     EXPECT_EQ(Index(label), index) << "label '" << label << "'";
     const HRESULT expected = index >= 0 ? S_OK : E_FAIL;
     EXPECT_EQ(Command().CheckThatLabelIsAuthorized(QORUnicodeString(label)), expected) << "label '" << label << "'";
-  }
-}
-
-TEST_F(BomLabelTest, EveryGeneratedLabelReadsBackToAnIndexGivingTheSameLabel) {
-  for (int index = 0; index < 26 * 4; ++index) {
-    const std::string label = Label(index);
-    EXPECT_EQ(Label(Index(label)), label) << "index " << index;
   }
 }
 

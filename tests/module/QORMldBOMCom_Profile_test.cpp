@@ -1,10 +1,7 @@
-// Profiles of the BOM command: the exact bytes written at close, reading them back, and every refusal.
+// Profiles of the BOM command: failed writes at close, headers at the edge of the checks, and every refusal.
 #include "QORMldBOMFixture.h"
 
 #include <sys/stat.h>
-
-#include <functional>
-#include <map>
 
 #include "QORDialogToolkit.h"
 
@@ -13,16 +10,14 @@ namespace {
 
 using Access = QORMldBOMComTestAccess;
 
-// A plate with a price and a user property, an ejector pin used twice, and a plain part.
+// A plate with a price, an ejector pin used twice, and a plain part.
 const char* const ProfileMoldProducts = R"(
   "plate": {"partNumber": "PLATE", "plate": true, "properties": {"bom": true},
-            "userProperties": [{"name": "Material", "type": "string", "value": "1.2311"}],
             "parameters": [{"name": "UnitPrice", "type": "real", "value": 120}]},
   "pin": {"partNumber": "PIN", "component": "EjectorPin"},
   "last": {"partNumber": "LAST"})";
 
 const char* const FixedLine = "0;1;2;3;4;5;6;7;8;9;10;\r\n";
-const char* const Associations = "ASSOCIATION;\r\nPlate.1;\r\nPin.1;Pin.2;\r\n";
 
 class BomProfileTest : public BomCommandTest {
  protected:
@@ -31,12 +26,6 @@ class BomProfileTest : public BomCommandTest {
     LoadMold(MoldFile("Plate.1:plate Pin.1:pin Pin.2:pin Last.1:last", ProfileMoldProducts));
     report_ = Path("report.bom");
     reference_ = Path("reference.bom");
-  }
-  // Closing the dialog writes the profile named in it.
-  std::string Close(const std::string& path) {
-    Dlg().SetReportFile(QORUnicodeString(path));
-    Command().ActClose(nullptr);
-    return ReadFile(path);
   }
   // Reads a profile as the dialog's file fields name it.
   HRESULT Read(const std::string& report, const std::string& reference) {
@@ -47,56 +36,6 @@ class BomProfileTest : public BomCommandTest {
   std::string report_;
   std::string reference_;
 };
-
-// Letter, keep and sorted modes write four settings and no blank rows; added and hidden columns write
-// their codes, definitions and values; without an analysis only the header and the data marker.
-TEST_F(BomProfileTest, ClosingWritesTheExactBytesOfTheProfile) {
-  const struct { const char* name; std::function<void()> act; std::string bytes; } cases[] = {
-      {"default", [&] { Select("MOLD"); },
-       std::string("HEADER;\r\nMOLD;0;R;0;1;1;\r\n") + FixedLine +
-           "DATA;\r\n1;Plate.1;120;\r\n2;Pin.1; ;\r\n3;Last.1; ;\r\n" + Associations},
-      {"letters, keep, sorted",
-       [&] {
-         Dlg().SetNumberingMode(FALSE);
-         Dlg().SetKeepMode(TRUE);
-         Dlg().SetTypeOfSort(1);
-         Select("MOLD");
-       },
-       std::string("HEADER;\r\nMOLD;1;K;A;\r\n") + FixedLine +
-           "DATA;\r\nA;Plate.1;120;\r\nB;Pin.1; ;\r\nC;Last.1; ;\r\n" + Associations},
-      {"added and hidden columns",
-       [&] {
-         Dlg().SetStartAndIncrement(5, 2);
-         Select("MOLD");
-         Dlg().AddCol(QORUnicodeString("Cost"), FALSE);
-         Dlg().AddColFromUserProperty(QORUnicodeString("Material"), QORUnicodeString("Mat"));
-         Dlg().HideCol(10);
-       },
-       "HEADER;\r\nMOLD;0;R;0;5;2;\r\n0;1;2;3;4;5;6;7;8;9;1010;\r\n11;Cost;1;;\r\n12;Mat;2;Material;\r\nDATA;\r\n"
-       "5;Plate.1;120; ;1.2311;\r\n7;Pin.1; ; ; ;\r\n9;Last.1; ; ; ;\r\n" + std::string(Associations)},
-      {"without analysis", [] {}, std::string("HEADER;\r\n ;0;R;0;1;1;\r\n") + FixedLine + "DATA;\r\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    c.act();
-    EXPECT_EQ(Close(report_), c.bytes);
-    EXPECT_TRUE(presenter_.messages.empty());
-    EndCommand();
-  }
-}
-
-TEST_F(BomProfileTest, WriteFailuresAreReportedAndAnEmptyNameWritesNothing) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"", ""}, {Path("missing/report.bom"), "ProfileOpenError"}, {"/dev/full", "ProfileWriteError"}};
-  for (const auto& [path, key] : cases) {
-    presenter_.messages.clear();
-    Dlg().SetReportFile(QORUnicodeString(path));
-    EXPECT_EQ(Command().ActClose(nullptr), TRUE);
-    const std::vector<BomMessage> expected =
-        key.empty() ? std::vector<BomMessage>{} : std::vector<BomMessage>{{"ProfileTitle", key, {}, false}};
-    EXPECT_EQ(presenter_.messages, expected) << "'" << path << "'";
-  }
-}
 
 // ---- reading --------------------------------------------------------------------------------
 

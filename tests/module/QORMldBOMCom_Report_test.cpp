@@ -73,22 +73,6 @@ class BomReportTest : public BomCommandTest {
   std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment_;
 };
 
-TEST_F(BomReportTest, TheReportHoldsTitlesAndEveryRowOfTheVisibleColumns) {
-  Dlg().SetTypeOfSort(1);
-  Select("MOLD");
-  Dlg().MoveColumnTo(3, 0);
-  Dlg().HideCol(4);
-  Dlg().HideCol(6);
-  EXPECT_EQ(Save(Path("report.csv")), DateLine +
-                                          "Project: /MOLD;Owner;tester;\r\n"
-                                          "Part Number;Number;Qty;Reference;Supplier;Source;Heat Treat;Unit Price;"
-                                          "Price;\r\nPLATE;1;1;;Moldix;;;12.5;12.5;\r\n;;;;;;;;;\r\n"
-                                          "PIN;2;2;;;;;;;\r\n;;;;;;;;;\r\nLAST;3;1;;;;;;;\r\n");
-  EXPECT_TRUE(presenter_.messages.empty());
-  EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
-  EXPECT_FALSE(SaveBox());
-}
-
 TEST_F(BomReportTest, TheProjectPathNamesEveryElementDownToTheProduct) {
   Select("MOLD/Unit.1");
   const std::string projectLine = "Project: /MOLD/Unit.1;Owner;tester;\r\n";
@@ -101,19 +85,6 @@ TEST_F(BomReportTest, WithoutRowsAndWithoutLoginNameOnlyTheTitleLinesAreWritten)
   EXPECT_EQ(Save(Path("empty.csv")),
             DateLine + "Project: ;Owner;;\r\nNumber;Qty;Part Number;Reference;Mold Ref;Supplier;Material;Source;"
                        "Heat Treat;Unit Price;Price;\r\n");
-}
-
-TEST_F(BomReportTest, FailuresAreReportedAndTheBoxCanBeUsedAgain) {
-  Select("MOLD");
-  for (const auto& [path, key] : std::vector<std::pair<std::string, std::string>>{
-           {Path("missing/report.csv"), "CsvOpenError"}, {"/dev/full", "CsvWriteError"}}) {
-    presenter_.messages.clear();
-    Answer(path);
-    EXPECT_EQ(presenter_.messages, (std::vector<BomMessage>{{"CsvTitle", key, {}, false}}));
-    EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
-    EXPECT_FALSE(SaveBox());
-  }
-  EXPECT_NE(Save(Path("report.csv")).find("LAST;"), std::string::npos);
 }
 
 // ---- states and agents ----------------------------------------------------------------------
@@ -129,26 +100,6 @@ TEST_F(BomReportTest, EveryProfileChoiceIsHeardBecauseTheAgentIsReArmedFirst) {
     EndEvent();
   }
   EXPECT_EQ(Texts(Access::ProfileInstanceNames(Command())), Strings{"From.Second"});
-}
-
-TEST_F(BomReportTest, ClosingTheDialogWritesTheProfileAndEndsCommandAndDialog) {
-  Select("MOLD");
-  const std::string profile = Path("closing.bom");
-  Dlg().SetReportFile(QORUnicodeString(profile));
-  QORIProduct_var pin = document_->FindByPath("MOLD/Unit.1/Pin.1");
-  EXPECT_EQ(QORTlgServicesCacheList::WorkModeOf(pin), 1);
-  const int commands = QORCommandHost::DestroyedStateCommandCount();
-  QORDialog* mainWindow = QORApplicationFrame::GetFrame()->GetMainWindow();
-  ASSERT_NE(mainWindow->FindWidget("QORMldBOMDlg"), nullptr);
-
-  Dlg().Dispatch(Dlg().GetWindCloseNotification());
-  EndEvent();
-
-  EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
-  EXPECT_EQ(QORCommandHost::DestroyedStateCommandCount() - commands, 1);
-  EXPECT_EQ(mainWindow->FindWidget("QORMldBOMDlg"), nullptr);
-  EXPECT_EQ(ReadFile(profile).substr(0, 24), "HEADER;\r\nMOLD;0;R;0;1;1;");
-  EXPECT_EQ(QORTlgServicesCacheList::WorkModeOf(pin), 0);
 }
 
 // ---- replay presets -------------------------------------------------------------------------

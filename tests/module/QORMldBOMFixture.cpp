@@ -60,13 +60,6 @@ std::string MoldFile(const std::string& instances, const std::string& products) 
 
 // ---- shared ---------------------------------------------------------------------------------
 
-Strings BomTest::ShownTitles() {
-  Strings titles;
-  for (int p = 0; p < List().GetColumnCount(); ++p)
-    if (List().GetColumnVisibility(p) == QORDlgShow) titles.push_back(List().GetColumnTitle(p).Utf8());
-  return titles;
-}
-
 std::vector<int> BomTest::Positions() {
   const QORListOfInt& all = QORMldBOMDlgTestAccess::Positions(Dlg());
   return {all.begin(), all.begin() + Dlg().GetNumberOfItems()};
@@ -151,14 +144,6 @@ std::vector<Strings> BomCommandTest::Table() {
     rows.push_back(Texts(cells));
   }
   return rows;
-}
-
-Strings BomCommandTest::Column(int position) {
-  Strings column;
-  for (const Strings& row : Table())
-    if (!row.empty() && !row[0].empty())
-      column.push_back(position < static_cast<int>(row.size()) ? row[static_cast<std::size_t>(position)] : "?");
-  return column;
 }
 
 std::string BomCommandTest::ReadFile(const std::string& path) {

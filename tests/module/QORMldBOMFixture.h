@@ -104,8 +104,6 @@ class BomTest : public ::testing::Test {
     List().GetColumnItem(position, text, row);
     return text.Utf8();
   }
-  // Titles of the columns the table shows, left to right.
-  Strings ShownTitles();
   // Descriptor positions of the columns in use.
   std::vector<int> Positions();
   std::pair<int, int> StartAndIncrement();
@@ -134,8 +132,6 @@ class BomCommandTest : public BomTest {
 
   // The table as the user sees it: every row after the marker row, visible cells left to right.
   std::vector<Strings> Table();
-  // One column of the data rows (blank rows left out), by visible position.
-  Strings Column(int position);
 
   std::string Path(const std::string& name) const { return (directory_ / name).string(); }
   static std::string ReadFile(const std::string& path);
