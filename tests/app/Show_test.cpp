@@ -72,21 +72,6 @@ TEST_F(ShowCommand, BadFileGivesItsErrorOnStandardErrorAndExitCode2) {
   EXPECT_EQ(err_.str(), "moldbom: " + path + ":2:13: unsupported version 3: this program reads version 1\n");
 }
 
-TEST_F(ShowCommand, MissingFileExitsWith2) {
-  EXPECT_EQ(Run({"show", "--mold", "/nonexistent/mold.json"}), moldbom::kExitBadInput);
-  EXPECT_NE(err_.str().find("/nonexistent/mold.json: cannot open the file"), std::string::npos);
-}
-
-TEST_F(ShowCommand, BundledSampleIsTheDefault) {
-  EXPECT_EQ(Run({"show"}), moldbom::kExitOk);
-  EXPECT_EQ(err_.str(), "");
-  int instanceLines = 0;
-  std::istringstream lines(out_.str());
-  for (std::string line; std::getline(lines, line);)
-    if (line.find(" (") != std::string::npos && line.find("): ") != std::string::npos) ++instanceLines;
-  EXPECT_GE(instanceLines, 81);  // the root and at least 80 instances
-}
-
 struct ArgumentsCase {
   std::vector<std::string> arguments;
   int exitCode;
