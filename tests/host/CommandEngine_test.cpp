@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "QOREditor.h"
@@ -140,11 +139,7 @@ class EngineTestCom : public QORStateCommand {
 };
 
 QORBaseUnknown* CreateEngineTestCom(QORString*) { return new EngineTestCom(); }
-QORBaseUnknown* CreateNothing(QORString*) { return nullptr; }
-QORBaseUnknown* CreatePlainCommand(QORString*) { return new QORCommand("Plain"); }
 const QORFillDictionary engineTestRegistration("EngineTestCom", CreateEngineTestCom);
-const QORFillDictionary nullRegistration("EngineNullCom", CreateNothing);
-const QORFillDictionary plainRegistration("EnginePlainCom", CreatePlainCommand);
 
 class CountedAgent : public QORDialogAgent {
  public:
@@ -177,18 +172,6 @@ class CommandEngineTest : public ::testing::Test {
   }
   static bool BoxIsOpen() { return !QORFileBoxHost::OpenBoxes().empty(); }
 };
-
-TEST_F(CommandEngineTest, StartRefusesWhatCannotRun) {
-  for (const auto& [className, error] : std::vector<std::pair<std::string, std::string>>{
-           {"NoSuchCom", "no command class named NoSuchCom"},
-           {"EngineNullCom", "could not create the command EngineNullCom"},
-           {"EnginePlainCom", "EnginePlainCom is not a state command"}}) {
-    EXPECT_EQ(QORCommandHost::StartCommand(className).Why(), error);
-    EXPECT_EQ(QORCommandHost::RunningCommand(), nullptr);
-  }
-  Start();
-  EXPECT_EQ(QORCommandHost::StartCommand("EngineTestCom").Why(), "a command is already running");
-}
 
 TEST_F(CommandEngineTest, ReportButtonShowsTheBoxAndCancelReturns) {
   EngineTestCom* command = Start();
