@@ -93,10 +93,19 @@ async function loadScene(serial) {
   }, undefined, () => { note.textContent = 'the scene cannot be loaded'; });
 }
 
+function sceneBackground() {
+  return getComputedStyle(document.documentElement).getPropertyValue('--scene').trim() || '#f4f6f9';
+}
+
 function ensureRenderer() {
   if (view3d.scene) return;
   view3d.scene = new THREE.Scene();
-  view3d.scene.background = new THREE.Color(0xf4f6f9);
+  view3d.scene.background = new THREE.Color(sceneBackground());
+  // The scene follows the page between the light and the dark theme.
+  matchMedia('(prefers-color-scheme: dark)').addEventListener('change', () => {
+    view3d.scene.background = new THREE.Color(sceneBackground());
+    pane3dChanged();
+  });
   view3d.scene.add(new THREE.HemisphereLight(0xffffff, 0x8899aa, 0.9));
   const sun = new THREE.DirectionalLight(0xffffff, 0.6);
   sun.position.set(1, 2, 3);
