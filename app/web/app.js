@@ -11,6 +11,12 @@ const DEFAULT_TEXT_WIDTH = 8;
 const ICON_GLYPHS = { I_MoveLeft: '◀', I_MoveRight: '▶' };
 // The marker row's icon that says which column is selected: the page draws the column as selected.
 const SELECTED_COLUMN_ICON = 'I_MoveUp';
+// Columns whose cells are right-aligned when they read as a number (Number is a letter code when
+// numbering by letters).
+const NUMERIC_COLUMNS = new Set(['Number', 'Qty', 'Unit Price', 'Price']);
+const PLAIN_NUMBER = /^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$/;
+// The first two shown columns stay in view while the table scrolls sideways.
+const PINNED_CLASSES = ['pin', 'pin pin-second'];
 const COMMAND_STATES = { InitialState: 'ready', 'Select Bom File': 'choosing where to save the report' };
 const TABLE_HINT = 'Pick the mold assembly in the tree. Set numbering, profile and sorting first: they lock at the pick.';
 const HOLD_DELAY_MS = 450;
@@ -30,6 +36,7 @@ const page = {
   treeSerial: null, // of the tree drawn; the host counts the molds it opened
   highlighted: null, // the state's list of highlighted paths last marked
   widgets: new Map(), // widget id -> { json, element, ... }
+  grids: new Map(), // the dialog's grid frames -> their resize observers; they flow when too narrow
   dialogSignature: '',
   table: null, // the BOM table's drawing state
   chooser: null, // the open file chooser's browsing state
@@ -543,6 +550,7 @@ function drawDialog(dialog) {
   if (!dialog) {
     host.replaceChildren();
     page.widgets.clear();
+    forgetGrids();
     page.dialogSignature = '';
     page.table = null;
     return;
@@ -550,11 +558,19 @@ function drawDialog(dialog) {
   const shape = signature(dialog);
   if (shape !== page.dialogSignature) {
     page.widgets.clear();
+    forgetGrids();
     page.table = null;
     host.replaceChildren(buildWidget(dialog));
     page.dialogSignature = shape;
   }
   updateWidget(dialog, true, true);
+  // A widget shown since may have made a grid too wide for its room.
+  nextFrame(() => page.grids.forEach((_, grid) => flowIfOverflowing(grid)));
+}
+
+function forgetGrids() {
+  page.grids.forEach((observer) => observer.disconnect());
+  page.grids.clear();
 }
 
 function buildWidget(widget) {
@@ -641,7 +657,45 @@ function layOutGrid(container, widget) {
     container.append(built);
   }
   nameFieldsByTheirLabels(widget.children);
-  if (columns) container.style.gridTemplateColumns = Array.from({ length: columns }, (_, i) => (growColumns.has(i) ? 'minmax(min-content, 1fr)' : 'auto')).join(' ');
+  if (columns) container.style.gridTemplateColumns = Array.from({ length: columns }, (_, i) => (growColumns.has(i) ? 'var(--grow-column, minmax(min-content, 1fr))' : 'auto')).join(' ');
+  wrapWhenNarrow(container, widget.children);
+}
+
+// A grid wider than its room flows instead: its cells in reading order, each grid row starting a
+// new line and wrapping where the room ends, the first column keeping its width so that fields
+// still line up after their labels. The grid comes back once there is room for it.
+function wrapWhenNarrow(container, children) {
+  const rows = new Set();
+  for (const child of children) {
+    if (!child.grid) continue;
+    const built = page.widgets.get(child.id).element;
+    built.style.setProperty('--flow-order', String(child.grid.row * 1000 + child.grid.column * 2));
+    if (child.grid.column === 0) built.classList.add('first-column');
+    if (child.grid.columnSpan > 1) built.classList.add('flow-grow');
+    rows.add(child.grid.row);
+  }
+  if (rows.size === 0) return;
+  // Zero-height breaks, shown only while flowing, end each grid row's line.
+  for (const row of rows) {
+    const rowEnd = element('span', { class: 'row-end', 'aria-hidden': 'true' });
+    rowEnd.style.setProperty('--flow-order', String(row * 1000 + 999));
+    container.append(rowEnd);
+  }
+  let width = -1;
+  const observer = new ResizeObserver(() => {
+    if (container.clientWidth === width) return;
+    width = container.clientWidth;
+    container.classList.remove('flowing');
+    flowIfOverflowing(container);
+  });
+  observer.observe(container);
+  page.grids.set(container, observer);
+}
+
+function flowIfOverflowing(container) {
+  if (container.classList.contains('flowing') || container.scrollWidth <= container.clientWidth + 1) return;
+  container.style.setProperty('--first-column', getComputedStyle(container).gridTemplateColumns.split(' ')[0]);
+  container.classList.add('flowing');
 }
 
 // A field is named by the label or button just left of it in its grid row, as a person reads it.
@@ -848,8 +902,10 @@ function buildTable(view, shown) {
     col.style.width = textWidth(c.width);
     return col;
   }));
-  view.headers = shown.map((column) => {
-    const th = element('th', { scope: 'col', 'data-position': column.position, title: column.title, text: column.title });
+  view.table.style.setProperty('--pin-second', shown.length ? textWidth(shown[0].width) : '0');
+  view.headers = shown.map((column, i) => {
+    const numeric = column.title !== 'Number' && NUMERIC_COLUMNS.has(column.title);
+    const th = element('th', { scope: 'col', 'data-position': column.position, title: column.title, text: column.title, class: [PINNED_CLASSES[i], numeric && 'numeric'].filter(Boolean).join(' ') || undefined });
     th.addEventListener('click', () => { if (view.usable) sendEvent('column', view.id, column.position); });
     return th;
   });
@@ -876,7 +932,7 @@ function buildTable(view, shown) {
 }
 
 function tableRow(shown) {
-  const cells = shown.map((column) => element('td', { 'data-position': column.position }));
+  const cells = shown.map((column, i) => element('td', { 'data-position': column.position, class: PINNED_CLASSES[i] }));
   return { tr: element('tr', { class: 'row' }, cells), cells };
 }
 
@@ -934,6 +990,7 @@ function updateRow(view, drawnRow, row, r) {
     if (td.title !== title) td.title = title;
     td.classList.toggle('selected-column', String(column.position) === view.selectedPosition);
     td.classList.toggle('editable', r > 0 && column.editable && row.editable);
+    td.classList.toggle('numeric', r > 0 && NUMERIC_COLUMNS.has(column.title) && PLAIN_NUMBER.test(text));
     // Rows are recycled, so the current cell's id moves with the row drawn there.
     const currentCell = current && i === view.column;
     td.classList.toggle('current-cell', currentCell);
@@ -1049,7 +1106,7 @@ function priceAsRead(text) {
 }
 
 function confirmPriceReading(text) {
-  if (text.trim() === '' || /^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$/.test(text)) return true;
+  if (text.trim() === '' || PLAIN_NUMBER.test(text)) return true;
   return window.confirm(`"${text}" is not a plain number: the price will be read as ${priceAsRead(text)}. Keep it?`);
 }
 
