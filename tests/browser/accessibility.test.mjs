@@ -2,33 +2,25 @@
 // under the light and the dark theme alike.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync, rmSync } from 'node:fs';
+import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, openSession } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
 const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
-const workspace = freshFolder('accessibility');
-let ui;
-let browser;
+let session;
 let page;
 
 before(async () => {
-  ui = await startUi(workspace);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'accessibility');
+  page = session.page;
   await page.waitForSelector('.table-hint:not([hidden])');
   await page.waitForSelector('.tree-item[data-path="TM-2417"]');
 });
 
-after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
-});
+after(async () => { if (session) await session.close(); });
 
 async function seriousViolations() {
   // Evaluated rather than added as a script tag, which the page's content policy refuses.

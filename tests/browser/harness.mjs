@@ -92,6 +92,28 @@ export async function launchBrowser(playwright) {
   return { context, close };
 }
 
+// A fresh workspace, moldbom ui serving it and a page open on it; close() ends all three.
+export async function openSession(playwright, name, extraArgs = []) {
+  const workspace = freshFolder(name);
+  let ui;
+  let browser;
+  const close = async () => {
+    if (browser) await browser.close();
+    if (ui) await ui.stop();
+    rmSync(workspace, { recursive: true, force: true });
+  };
+  try {
+    ui = await startUi(workspace, extraArgs);
+    browser = await launchBrowser(playwright);
+    const page = await browser.context.newPage();
+    await page.goto(ui.url);
+    return { workspace, ui, page, close };
+  } catch (error) {
+    await close();
+    throw error;
+  }
+}
+
 // The BOM table as drawn: the header titles left to right and each row's cells (row 0 is the
 // marker row), with the display position of each shown column.
 export async function readTable(page) {

@@ -2,10 +2,10 @@
 // setting in view, the table scrolling sideways in its own pane with its first two columns pinned.
 import { describe, test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { existsSync, rmSync } from 'node:fs';
+import { existsSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, readTable, screenshotPath } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, openSession, readTable, screenshotPath } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
@@ -57,29 +57,20 @@ const molds = [
 
 for (const mold of molds) {
   describe(`at 1280×720, ${mold.name}`, { skip: mold.skip }, () => {
-    let workspace;
-    let ui;
-    let browser;
+    let session;
     let page;
 
     before(async () => {
-      workspace = freshFolder('layout');
-      ui = await startUi(workspace, mold.args);
-      browser = await launchBrowser(playwright);
-      page = await browser.context.newPage();
+      session = await openSession(playwright, 'layout', mold.args);
+      page = session.page;
       await page.setViewportSize(SCREEN);
-      await page.goto(ui.url);
       await page.click(`.tree-item[data-path="${mold.root}"] > .tree-node .tree-name`);
       await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
       assert.equal(await page.isHidden('#view-pane'), mold.args.length === 0);
       await page.screenshot({ path: screenshotPath(mold.screenshot) });
     });
 
-    after(async () => {
-      if (browser) await browser.close();
-      if (ui) await ui.stop();
-      if (workspace) rmSync(workspace, { recursive: true, force: true });
-    });
+    after(async () => { if (session) await session.close(); });
 
     test('every setting is on screen and inside its frame, and the page does not scroll sideways', async () => {
       assert.deepEqual(await controlsOutOfView(page), []);
