@@ -904,6 +904,7 @@ function buildTable(view, shown) {
   }));
   view.table.style.setProperty('--pin-second', shown.length ? textWidth(shown[0].width) : '0');
   view.headers = shown.map((column, i) => {
+    // Number's title stays left: with letter numbering its cells are too.
     const numeric = column.title !== 'Number' && NUMERIC_COLUMNS.has(column.title);
     const th = element('th', { scope: 'col', 'data-position': column.position, title: column.title, text: column.title, class: [PINNED_CLASSES[i], numeric && 'numeric'].filter(Boolean).join(' ') || undefined });
     th.addEventListener('click', () => { if (view.usable) sendEvent('column', view.id, column.position); });
