@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "QORBase.h"
@@ -452,17 +453,21 @@ class QOR_EXPORT QORDlgMultiList : public QORDialog {
   int GetVisibleLineCount() const { return visibleLines_; }
 
  private:
-  struct Cell {
-    QORUnicodeString text;
-    QORUnicodeString icon;
-    bool set = false;
-  };
+  // A report fills a dozen of its many columns, so a column stores its cells only up to the last
+  // row it wrote, and icons apart: a cell never written reads as empty.
   struct Column {
     QORUnicodeString title;
     int width = 0;
     bool editable = false;
     int visibility = QORDlgShow;
-    std::vector<Cell> cells;
+    std::vector<QORUnicodeString> texts;
+    std::vector<bool> written;
+    std::unordered_map<int, QORUnicodeString> icons;
+
+    bool IsWritten(int row) const;
+    QORUnicodeString TextAt(int row) const;
+    QORUnicodeString IconAt(int row) const;
+    void Write(int row, const QORUnicodeString& text, const QORUnicodeString& icon);
   };
   struct Row {
     bool editable = true;

@@ -45,9 +45,30 @@ const QORDlgMultiList::Column* QORDlgMultiList::ColumnAt(int position) const {
   return IsIndex(position, columns_.size()) ? &columns_[At(position)] : nullptr;
 }
 
-void QORDlgMultiList::AddRow() {
-  rows_.push_back(Row{});
-  for (Column& column : columns_) column.cells.push_back(Cell{});
+void QORDlgMultiList::AddRow() { rows_.push_back(Row{}); }
+
+bool QORDlgMultiList::Column::IsWritten(int row) const { return IsIndex(row, written.size()) && written[At(row)]; }
+
+QORUnicodeString QORDlgMultiList::Column::TextAt(int row) const {
+  return IsIndex(row, texts.size()) ? texts[At(row)] : QORUnicodeString();
+}
+
+QORUnicodeString QORDlgMultiList::Column::IconAt(int row) const {
+  const auto found = icons.find(row);
+  return found == icons.end() ? QORUnicodeString() : found->second;
+}
+
+void QORDlgMultiList::Column::Write(int row, const QORUnicodeString& text, const QORUnicodeString& icon) {
+  if (!IsIndex(row, texts.size())) {
+    texts.resize(At(row) + 1);
+    written.resize(At(row) + 1, false);
+  }
+  texts[At(row)] = text;
+  written[At(row)] = true;
+  if (icon.IsEmpty())
+    icons.erase(row);
+  else
+    icons[row] = icon;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -58,10 +79,7 @@ void QORDlgMultiList::AddRow() {
 // columns at the end or drops the last ones.
 void QORDlgMultiList::SetColumnTitles(const QORListOfQORUnicodeString& titles) {
   columns_.resize(At(titles.Size()));
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    columns_[i].title = titles.Items()[i];
-    columns_[i].cells.resize(rows_.size());
-  }
+  for (std::size_t i = 0; i < columns_.size(); ++i) columns_[i].title = titles.Items()[i];
 }
 
 void QORDlgMultiList::GetColumnTitles(QORListOfQORUnicodeString& titles) const {
@@ -127,24 +145,24 @@ void QORDlgMultiList::SetColumnItem(int position, const QORUnicodeString& text, 
     // A row is appended left to right: the leftmost column starts it, whichever column object
     // reordering put there, and the others fill it; a column that already wrote the last row
     // starts another.
-    if (rows_.empty() || position == 0 || ColumnAt(position)->cells.back().set) AddRow();
+    if (rows_.empty() || position == 0 || ColumnAt(position)->IsWritten(GetLineCount() - 1)) AddRow();
     row = GetLineCount() - 1;
   }
-  ColumnAt(position)->cells[At(row)] = Cell{text, icon, true};
+  ColumnAt(position)->Write(row, text, icon);
 }
 
 HRESULT QORDlgMultiList::GetColumnItem(int position, QORUnicodeString& text, int row) const {
   QOR_HOST_CALL();
   const Column* column = ColumnAt(position);
   if (!column || !IsIndex(row, rows_.size())) return E_FAIL;
-  text = column->cells[At(row)].text;
+  text = column->TextAt(row);
   return S_OK;
 }
 
 QORUnicodeString QORDlgMultiList::GetCellIcon(int position, int row) const {
   const Column* column = ColumnAt(position);
   if (!column || !IsIndex(row, rows_.size())) return {};
-  return column->cells[At(row)].icon;
+  return column->IconAt(row);
 }
 
 void QORDlgMultiList::SetRowEditable(int row, int editable) {
