@@ -108,9 +108,7 @@ QORExpected<qorhost::MoldDescription> ReadDescription(const std::string& text, c
     const std::string entity = error.entity ? "#" + std::to_string(error.entity) + ": " : "";
     return qorhost::MoldErrorAt(fileName, text, error.offset, entity + error.what);
   }
-  QORExpected<qorhost::MoldJsonValue> parsed = qorhost::ParseMoldJson(text, fileName);
-  if (!parsed) return parsed.Error();
-  return qorhost::ReadMoldDescription(parsed.Value(), text, fileName);
+  return qorhost::ReadMoldFile(text, fileName);
 }
 
 }  // namespace

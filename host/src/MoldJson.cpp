@@ -128,7 +128,8 @@ const char* LineBreakOrNul(const std::string& text) {
 
 class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
  public:
-  TreeBuilder(const std::string& text, const char** furthest) : text_(text), furthest_(furthest) {}
+  TreeBuilder(const std::string& text, const char** furthest, const MoldJsonStream* stream)
+      : text_(text), furthest_(furthest), stream_(stream) {}
 
   bool null() override { return AddScalar(Scalar(MoldJsonValue::Kind::Null, 4)); }
   bool boolean(bool value) override {
@@ -179,7 +180,29 @@ class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
     std::string pendingKey;
     std::size_t pendingKeyOffset = 0;
     std::unordered_set<std::string> keys;
+    std::size_t streamedItems = 0;
   };
+
+  bool IsStreamedObject(std::size_t depth, const char* key) const {
+    return frames_.size() > depth && frames_[depth - 1].value.Is(MoldJsonValue::Kind::Object) &&
+           frames_[depth - 1].pendingKey == key && frames_[depth].value.Is(MoldJsonValue::Kind::Object);
+  }
+  // The parent frame is the "products" object of the top object.
+  bool AtProduct() const {
+    return stream_ && frames_.size() == 2 && frames_[0].value.Is(MoldJsonValue::Kind::Object) && IsStreamedObject(1, "products");
+  }
+  // The parent frame is the "instances" array of a product.
+  bool AtInstance() const {
+    return stream_ && frames_.size() == 4 && frames_[0].value.Is(MoldJsonValue::Kind::Object) &&
+           IsStreamedObject(1, "products") && frames_[2].value.Is(MoldJsonValue::Kind::Object) &&
+           frames_[2].pendingKey == "instances" && frames_[3].value.Is(MoldJsonValue::Kind::Array);
+  }
+  static MoldJsonValue Stub(const MoldJsonValue& value) {
+    MoldJsonValue stub;
+    stub.kind = value.kind;
+    stub.offset = value.offset;
+    return stub;
+  }
 
   std::size_t Consumed() const { return static_cast<std::size_t>(*furthest_ - text_.data()); }
 
@@ -214,6 +237,17 @@ class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
       return;
     }
     Frame& parent = frames_.back();
+    if (AtInstance()) {
+      if (stream_->instance) stream_->instance(frames_[1].pendingKey, parent.streamedItems, value);
+      ++parent.streamedItems;
+      return;
+    }
+    if (AtProduct()) {
+      MoldJsonMember member{std::move(parent.pendingKey), parent.pendingKeyOffset, std::move(value)};
+      if (stream_->product) stream_->product(member);
+      parent.value.members.push_back({std::move(member.key), member.keyOffset, Stub(member.value)});
+      return;
+    }
     if (parent.value.Is(MoldJsonValue::Kind::Array)) {
       parent.value.items.push_back(std::move(value));
       return;
@@ -260,6 +294,7 @@ class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
 
   const std::string& text_;
   const char** furthest_;
+  const MoldJsonStream* stream_;
   std::vector<Frame> frames_;
   MoldJsonValue root_;
   MoldJsonError error_;
@@ -287,9 +322,10 @@ const char* MoldJsonValue::KindName() const {
   return "a value";
 }
 
-QORExpected<MoldJsonValue> ParseMoldJson(const std::string& text, const std::string& fileName) {
+QORExpected<MoldJsonValue> ParseMoldJson(const std::string& text, const std::string& fileName,
+                                         const MoldJsonStream* stream) {
   const char* furthest = text.data();
-  TreeBuilder builder(text, &furthest);
+  TreeBuilder builder(text, &furthest, stream);
   TrackingIterator first(text.data(), &furthest);
   TrackingIterator last(text.data() + text.size(), &furthest);
   const bool ok = nlohmann::json::sax_parse(first, last, &builder);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,9 +43,20 @@ struct MoldJsonMember {
 // Deeper nesting is refused: no mold file needs it, and it would exhaust the stack.
 inline constexpr std::size_t kMoldJsonMaxDepth = 64;
 
+// Takes the products of a mold file out of the tree while it is parsed, so that a large mold is
+// never held whole as JSON. Each item of a product's "instances" array goes to instance (with the
+// product's key and the item's index) and the array keeps none; then the product itself goes to
+// product and the tree keeps only its kind and offset. Only the members of the top object's
+// "products" object and their "instances" arrays are taken so.
+struct MoldJsonStream {
+  std::function<void(const std::string& product, std::size_t index, const MoldJsonValue& item)> instance;
+  std::function<void(const MoldJsonMember& product)> product;
+};
+
 // Parses strict JSON (no comments, no trailing data, no duplicate keys); fileName only names the
 // file in errors.
-QORExpected<MoldJsonValue> ParseMoldJson(const std::string& text, const std::string& fileName);
+QORExpected<MoldJsonValue> ParseMoldJson(const std::string& text, const std::string& fileName,
+                                         const MoldJsonStream* stream = nullptr);
 
 // The error of a mold file at a byte offset of its text, placed by line and column.
 QORError MoldErrorAt(const std::string& fileName, const std::string& text, std::size_t offset, std::string what);

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace qorhost {
 namespace {
@@ -43,10 +44,36 @@ class MoldReader {
  public:
   MoldReader(const std::string& text, const std::string& fileName) : text_(text), fileName_(fileName) {}
 
-  QORExpected<MoldDescription> Read(const MoldJsonValue& top) {
-    MoldDescription description;
-    if (!ReadTop(top, description) || !CheckRootExpansion(description)) return *error_;
-    return description;
+  // Products and their instances arrive while the file is parsed, before the top object's other
+  // members may have been seen. Problems are therefore kept and told at the end in the order a
+  // reading of the whole tree would meet them: the top object's first, then a reference to a
+  // product the file never declares, then the first problem of a product.
+  void OnInstance(const std::string& productId, std::size_t index, const MoldJsonValue& item) {
+    if (productError_ || streamed_.error) return;
+    const std::string owner = "product " + Quoted(productId);
+    MoldInstance& instance = streamed_.instances.emplace_back();
+    if (!ReadInstance(item, index + 1, owner, instance)) {
+      streamed_.error = TakeError();
+      return;
+    }
+    if (!streamed_.names.insert(instance.name).second) {
+      Fail(item.Find("name")->offset, owner + " has two instances named " + Quoted(instance.name));
+      streamed_.error = TakeError();
+      return;
+    }
+    streamed_.ofOffsets.push_back(item.Find("of")->offset);
+  }
+
+  void OnProduct(const MoldJsonMember& member) {
+    index_.emplace(member.key, ofOffsets_.size());
+    ofOffsets_.emplace_back();
+    if (!productError_ && !ReadProduct(member, description_.products.emplace_back())) productError_ = TakeError();
+    streamed_ = {};
+  }
+
+  QORExpected<MoldDescription> Finish(const MoldJsonValue& top) {
+    if (!ReadTop(top) || !CheckRootExpansion(description_)) return *error_;
+    return std::move(description_);
   }
 
  private:
@@ -54,6 +81,8 @@ class MoldReader {
     if (!error_) error_ = MoldErrorAt(fileName_, text_, offset, std::move(what));
     return false;
   }
+
+  std::optional<QORError> TakeError() { return std::exchange(error_, std::nullopt); }
 
   bool CheckKeys(const MoldJsonValue& object, KeyList known, const std::string& where) {
     for (const MoldJsonMember& member : object.members) {
@@ -86,7 +115,8 @@ class MoldReader {
 
   // ---- the file -------------------------------------------------------------------------------
 
-  bool ReadTop(const MoldJsonValue& top, MoldDescription& description) {
+  bool ReadTop(const MoldJsonValue& top) {
+    MoldDescription& description = description_;
     const std::string where = "the file";
     if (!top.Is(Kind::Object))
       return Fail(top.offset, std::string("a mold assembly file holds one JSON object, not ") + top.KindName());
@@ -96,12 +126,20 @@ class MoldReader {
     if (!root || !ReadText(*root, "root", where, description.root)) return false;
     const MoldJsonValue* products = Require(top, "products", where);
     if (!products || !ExpectKind(*products, Kind::Object, "an object", "products", where)) return false;
-    IndexProducts(*products);
     if (!index_.contains(description.root))
       return Fail(root->offset, "\"root\" names product " + Quoted(description.root) + ", which is not among the products");
     rootOffset_ = root->offset;
-    for (const MoldJsonMember& member : products->members)
-      if (!ReadProduct(member, description.products.emplace_back())) return false;
+    for (const UnresolvedOf& of : unresolved_) {
+      const MoldProduct& product = description.products[of.product];
+      const MoldInstance& instance = (*product.instances)[of.instance];
+      if (!index_.contains(instance.of))
+        return Fail(of.offset, "instance " + Quoted(instance.name) + " of product " + Quoted(product.id) +
+                                   " refers to unknown product " + Quoted(instance.of));
+    }
+    if (productError_) {
+      error_ = std::move(productError_);
+      return false;
+    }
     return CheckAcyclic(description);
   }
 
@@ -120,11 +158,6 @@ class MoldReader {
     if (version->integer == kVersion) return true;
     return Fail(version->offset, "unsupported version " + std::to_string(version->integer) +
                                      ": this program reads version " + std::to_string(kVersion));
-  }
-
-  void IndexProducts(const MoldJsonValue& products) {
-    for (std::size_t i = 0; i < products.members.size(); ++i) index_.emplace(products.members[i].key, i);
-    ofOffsets_.resize(products.members.size());
   }
 
   // ---- products -------------------------------------------------------------------------------
@@ -180,20 +213,16 @@ class MoldReader {
 
   // ---- instances ------------------------------------------------------------------------------
 
+  // The items were read as they were parsed (OnInstance); their problems count from here.
   bool ReadInstances(const MoldJsonValue& array, const std::string& owner, MoldProduct& product) {
     if (!ExpectKind(array, Kind::Array, "an array", "instances", owner)) return false;
-    auto& instances = product.instances.emplace();
-    std::vector<std::size_t>& ofOffsets = ofOffsets_[index_.at(product.id)];
-    std::unordered_set<std::string> names;
-    for (std::size_t i = 0; i < array.items.size(); ++i) {
-      MoldInstance& instance = instances.emplace_back();
-      const MoldJsonValue& item = array.items[i];
-      if (!ReadInstance(item, i + 1, owner, instance)) return false;
-      if (!names.insert(instance.name).second)
-        return Fail(item.Find("name")->offset, owner + " has two instances named " + Quoted(instance.name));
-      ofOffsets.push_back(item.Find("of")->offset);
-    }
-    return true;
+    const std::size_t index = index_.at(product.id);
+    for (const UnresolvedOf& of : streamed_.unresolved) unresolved_.push_back({index, of.instance, of.offset});
+    product.instances = std::move(streamed_.instances);
+    ofOffsets_[index] = std::move(streamed_.ofOffsets);
+    if (!streamed_.error) return true;
+    error_ = std::move(streamed_.error);
+    return false;
   }
 
   bool ReadInstance(const MoldJsonValue& item, std::size_t ordinal, const std::string& owner, MoldInstance& instance) {
@@ -206,8 +235,8 @@ class MoldReader {
     if (!name || !ReadText(*name, "name", where, instance.name) || !CheckInstanceName(*name, where)) return false;
     const MoldJsonValue* of = Require(item, "of", where);
     if (!of || !ReadText(*of, "of", where, instance.of)) return false;
-    if (!index_.contains(instance.of))
-      return Fail(of->offset, where + " refers to unknown product " + Quoted(instance.of));
+    // A product declared further on is known only at the end.
+    if (!index_.contains(instance.of)) streamed_.unresolved.push_back({0, ordinal - 1, of->offset});
     if (const MoldJsonValue* v = item.Find("properties"); v) {
       instance.properties.emplace();
       if (!ReadProperties(*v, "the properties of " + where, *instance.properties)) return false;
@@ -366,9 +395,28 @@ class MoldReader {
     return true;
   }
 
+  // Where an instance names a product not yet declared when it was read.
+  struct UnresolvedOf {
+    std::size_t product;
+    std::size_t instance;
+    std::size_t offset;
+  };
+  // The instances of the product being parsed.
+  struct StreamedInstances {
+    std::vector<MoldInstance> instances;
+    std::vector<std::size_t> ofOffsets;
+    std::unordered_set<std::string> names;
+    std::vector<UnresolvedOf> unresolved;
+    std::optional<QORError> error;
+  };
+
   const std::string& text_;
   const std::string& fileName_;
   std::optional<QORError> error_;
+  MoldDescription description_;
+  StreamedInstances streamed_;
+  std::vector<UnresolvedOf> unresolved_;
+  std::optional<QORError> productError_;
   std::unordered_map<std::string, std::size_t> index_;
   std::vector<std::vector<std::size_t>> ofOffsets_;
   std::size_t rootOffset_ = 0;
@@ -416,9 +464,16 @@ MoldExpansion ExpansionOfRoot(const MoldDescription& description) {
   return {count[root], depth[root]};
 }
 
-QORExpected<MoldDescription> ReadMoldDescription(const MoldJsonValue& top, const std::string& text,
-                                                 const std::string& fileName) {
-  return MoldReader(text, fileName).Read(top);
+QORExpected<MoldDescription> ReadMoldFile(const std::string& text, const std::string& fileName) {
+  MoldReader reader(text, fileName);
+  MoldJsonStream stream;
+  stream.instance = [&](const std::string& product, std::size_t index, const MoldJsonValue& item) {
+    reader.OnInstance(product, index, item);
+  };
+  stream.product = [&](const MoldJsonMember& product) { reader.OnProduct(product); };
+  QORExpected<MoldJsonValue> top = ParseMoldJson(text, fileName, &stream);
+  if (!top) return top.Error();
+  return reader.Finish(top.Value());
 }
 
 std::optional<MoldProperties> MergeProperties(const std::optional<MoldProperties>& product,

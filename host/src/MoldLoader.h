@@ -22,8 +22,7 @@ struct MoldExpansion {
 };
 MoldExpansion ExpansionOfRoot(const MoldDescription& description);
 
-// text is what top was parsed from and fileName names it, so that errors give their line and column.
-QORExpected<MoldDescription> ReadMoldDescription(const MoldJsonValue& top, const std::string& text,
-                                                 const std::string& fileName);
+// Parses and checks a mold file's text; fileName names it in errors, which give line and column.
+QORExpected<MoldDescription> ReadMoldFile(const std::string& text, const std::string& fileName);
 
 }  // namespace qorhost

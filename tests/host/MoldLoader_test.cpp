@@ -100,6 +100,19 @@ const BadFile kBadFiles[] = {
      "\"plate\" in product \"m\" must be true or \"no-extension\""},
     {"unknown tooling type", Mold(R"(  "m": {"partNumber": "M", "component": "Screw"})"), 3, 41,
      "unknown tooling type \"Screw\" in product \"m\""},
+    // With two problems, the one met first when the file is read top object first, then product by
+    // product, is told, wherever the members stand in the file.
+    {"top object before products", R"({"products": {"m": {"partNumber": 12}}, "root": "m", "version": 1, "format": "bom"})",
+     1, 78, "not a mold assembly file"},
+    {"root before products", Mold(R"(  "n": {"partNumber": 12})"), 1, 54, "\"root\" names product \"m\""},
+    {"product keys before its instances", Mold(R"(  "m": {"instances": [{"name": "a", "of": "nowhere"}], "colour": "red", "partNumber": "M"})"),
+     3, 56, "unknown key \"colour\" in product \"m\""},
+    {"unknown product before a later product", Mold(R"(  "m": {"partNumber": "M", "instances": [{"name": "a", "of": "nowhere"}]},
+  "p": {"partNumber": "P", "plate": false})"),
+     3, 62, "refers to unknown product \"nowhere\""},
+    {"instance before a later unknown product", Mold(R"(  "m": {"partNumber": "M", "instances": [{"name": "a", "of": "p", "qty": 2}, {"name": "b", "of": "nowhere"}]},
+  "p": {"partNumber": "P"})"),
+     3, 67, "unknown key \"qty\""},
 };
 
 class MoldLoaderBadFile : public testing::TestWithParam<BadFile> {};
