@@ -8,13 +8,24 @@
 #include <cstring>
 
 namespace qorhost {
+namespace {
+
+// Most instances have no properties of their own: they share their product's rather than copy them.
+SharedProperties PropertiesOf(const ProductReference& product, const std::optional<MoldProperties>& own) {
+  if (!own) return product.SharedPropertiesOf();
+  const std::optional<MoldProperties> ofProduct =
+      product.Properties() ? std::optional<MoldProperties>(*product.Properties()) : std::nullopt;
+  return std::make_shared<const MoldProperties>(*MergeProperties(ofProduct, own));
+}
+
+}  // namespace
 
 ProductDefinition::ProductDefinition(const MoldInstance& instance, ProductReference* owner,
                                      QORVar<ProductReference> product)
     : name_(instance.name),
       owner_(owner),
       product_(std::move(product)),
-      properties_(MergeProperties(product_->Properties(), instance.properties)) {}
+      properties_(PropertiesOf(*product_.Get(), instance.properties)) {}
 
 bool ProductDefinition::HidesInterface(const char* interfaceName) const {
   const bool isComponent = product_->Component().has_value();
@@ -70,16 +81,16 @@ QORISpecObject* ProductDefinition::GetFather() {
   return father;
 }
 
-HRESULT ProductDefinition::GetBOMFlag(QORBoolean& inBOM) { QOR_HOST_CALL(); return ReadBOMFlag(properties_, inBOM); }
+HRESULT ProductDefinition::GetBOMFlag(QORBoolean& inBOM) { QOR_HOST_CALL(); return ReadBOMFlag(properties_.get(), inBOM); }
 HRESULT ProductDefinition::GetReference(QORUnicodeString& reference) {
   QOR_HOST_CALL();
-  return ReadReference(properties_, reference);
+  return ReadReference(properties_.get(), reference);
 }
 HRESULT ProductDefinition::GetSupplier(QORUnicodeString& supplier) {
   QOR_HOST_CALL();
-  return ReadSupplier(properties_, supplier);
+  return ReadSupplier(properties_.get(), supplier);
 }
-HRESULT ProductDefinition::GetSource(int& source) { QOR_HOST_CALL(); return ReadSource(properties_, source); }
+HRESULT ProductDefinition::GetSource(int& source) { QOR_HOST_CALL(); return ReadSource(properties_.get(), source); }
 HRESULT ProductDefinition::GetUserPropertiesPublisher(QORIParmPublisher*& publisher, int create) {
   QOR_HOST_CALL();
   return product_->UserPropertiesPublisher(publisher, create);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "MoldDescription.h"
+#include "ProductProperties.h"
 #include "ProductSupport.h"
 #include "QORMoldComponents.h"
 #include "QORProductStructure.h"
@@ -52,14 +53,14 @@ class ProductDefinition : public QORIProduct,
   const std::string& Name() const { return name_; }
   const QORVar<ProductReference>& Product() const { return product_; }
   // The instance's own properties over its product's.
-  const std::optional<MoldProperties>& Properties() const { return properties_; }
+  const MoldProperties* Properties() const { return properties_.get(); }
 
  private:
   std::string name_;
   ProductReference* owner_;
   QORVar<ProductReference> product_;
-  std::optional<MoldProperties> properties_;
-  LiveObjectToken live_;
+  SharedProperties properties_;
+  [[no_unique_address]] LiveObjectToken live_;
 };
 
 }  // namespace qorhost

@@ -18,10 +18,13 @@ bool IsNamed(const char* interfaceName, const char* className) { return std::str
 }  // namespace
 
 ProductOccurrence::ProductOccurrence(QORVar<ProductReference> product)
-    : name_(product->PartNumber()), product_(std::move(product)) {}
+    : product_(std::move(product)) {}
 
 ProductOccurrence::ProductOccurrence(QORVar<ProductDefinition> definition, ProductOccurrence* father)
-    : name_(definition->Name()), father_(father), definition_(definition), product_(definition->Product()) {}
+    : father_(father), definition_(definition), product_(definition->Product()) {}
+
+// The root is named after its product's part number, the others after their declared instance.
+const std::string& ProductOccurrence::Name() const { return definition_ ? definition_->Name() : product_->PartNumber(); }
 
 ProductOccurrence::~ProductOccurrence() {
   for (const QORVar<ProductOccurrence>& child : children_) child->DetachFromFather();
@@ -38,7 +41,7 @@ bool ProductOccurrence::HidesInterface(const char* interfaceName) const {
   return false;
 }
 
-const std::optional<MoldProperties>& ProductOccurrence::Properties() const {
+const MoldProperties* ProductOccurrence::Properties() const {
   return definition_ ? definition_->Properties() : product_->Properties();
 }
 
@@ -61,30 +64,25 @@ void ProductOccurrence::AppendDescendants(const char* interfaceName, QORListValQ
 }
 
 void ProductOccurrence::AppendChild(QORVar<ProductOccurrence> child) {
-  child->instancesByProduct_.clear();
-  child->instancesIndexed_ = false;
+  child->instancesByProduct_.reset();
   children_.push_back(std::move(child));
-  for (ProductOccurrence* at = this; at; at = at->father_) {
-    at->instancesByProduct_.clear();
-    at->instancesIndexed_ = false;
-  }
+  for (ProductOccurrence* at = this; at; at = at->father_) at->instancesByProduct_.reset();
 }
 
 const std::vector<ProductOccurrence*>& ProductOccurrence::InstancesOf(const ProductReference* product) {
-  if (!instancesIndexed_) {
-    instancesByProduct_.clear();
+  if (!instancesByProduct_) {
+    instancesByProduct_ = std::make_unique<InstanceIndex>();
     std::vector<ProductOccurrence*> pending{this};
     while (!pending.empty()) {
       ProductOccurrence* at = pending.back();
       pending.pop_back();
-      instancesByProduct_[at->product_.Get()].push_back(at);
+      (*instancesByProduct_)[at->product_.Get()].push_back(at);
       for (auto child = at->children_.rbegin(); child != at->children_.rend(); ++child) pending.push_back(child->Get());
     }
-    instancesIndexed_ = true;
   }
   static const std::vector<ProductOccurrence*> none;
-  const auto found = instancesByProduct_.find(product);
-  return found == instancesByProduct_.end() ? none : found->second;
+  const auto found = instancesByProduct_->find(product);
+  return found == instancesByProduct_->end() ? none : found->second;
 }
 
 QORVar<QORIProduct> ProductOccurrence::GetReferenceProduct() { QOR_HOST_CALL(); return QORVar<QORIProduct>(product_); }
@@ -103,7 +101,7 @@ QORVar<QORIProduct> ProductOccurrence::FindInstance(const QORVar<QORIProduct>& r
 
 HRESULT ProductOccurrence::GetPrdInstanceName(QORUnicodeString& name) {
   QOR_HOST_CALL();
-  name = QORUnicodeString(name_);
+  name = QORUnicodeString(Name());
   return S_OK;
 }
 
@@ -160,7 +158,7 @@ std::string ProductOccurrence::InstancePath() const {
   std::string path;
   for (auto it = upward.rbegin(); it != upward.rend(); ++it) {
     if (!path.empty()) path += '/';
-    path += (*it)->name_;
+    path += (*it)->Name();
   }
   return path;
 }

@@ -6,6 +6,7 @@
 #include "QORMoldComponents.h"
 #include "QORProductStructure.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -54,7 +55,7 @@ class ProductOccurrence : public QORIProduct,
   // The component's tooling type, or "Plate" for a plate that is no component.
   QORUnicodeString GetTypeName() override;
 
-  QORUnicodeString GetAlias() override { return QORUnicodeString(name_); }
+  QORUnicodeString GetAlias() override { return QORUnicodeString(Name()); }
 
   HRESULT GetPathElement(QORPathElement*& path) override;
   HRESULT ExtractPathElement(QORPathElement* context, QORPathElement*& path) override;
@@ -64,7 +65,7 @@ class ProductOccurrence : public QORIProduct,
   ProductOccurrence* Father() const { return father_; }
   // The topmost occurrence this one still hangs below (itself for the root).
   ProductOccurrence& Top();
-  const std::string& Name() const { return name_; }
+  const std::string& Name() const;
   const QORVar<ProductReference>& Product() const { return product_; }
   // Instance names from the top occurrence down to this one, joined by "/".
   std::string InstancePath() const;
@@ -73,21 +74,21 @@ class ProductOccurrence : public QORIProduct,
   const std::vector<ProductOccurrence*>& InstancesOf(const ProductReference* product);
 
  private:
-  const std::optional<MoldProperties>& Properties() const;
+  const MoldProperties* Properties() const;
   void AppendDescendants(const char* interfaceName, QORListValQORBaseUnknown_var& list) const;
   // This occurrence and its fathers, from the top down.
   QORListValQORBaseUnknown_var PathFromTop();
   void DetachFromFather() { father_ = nullptr; }
 
-  std::string name_;
   ProductOccurrence* father_ = nullptr;
   QORVar<ProductDefinition> definition_;  // null for the root
   QORVar<ProductReference> product_;
   std::vector<QORVar<ProductOccurrence>> children_;
   // Plain pointers: the subtree owns every occurrence listed, and a handle would own its owner.
-  std::unordered_map<const ProductReference*, std::vector<ProductOccurrence*>> instancesByProduct_;
-  bool instancesIndexed_ = false;
-  LiveObjectToken live_;
+  // Built on demand, mostly for the root only: every occurrence holds the slot.
+  using InstanceIndex = std::unordered_map<const ProductReference*, std::vector<ProductOccurrence*>>;
+  std::unique_ptr<InstanceIndex> instancesByProduct_;
+  [[no_unique_address]] LiveObjectToken live_;
 };
 
 }  // namespace qorhost

@@ -4,11 +4,15 @@
 #include "MoldDescription.h"
 #include "QORBase.h"
 
+#include <memory>
 #include <optional>
 
 namespace qorhost {
 
-inline HRESULT ReadBOMFlag(const std::optional<MoldProperties>& properties, QORBoolean& inBOM) {
+// Instances without properties of their own share their product's.
+using SharedProperties = std::shared_ptr<const MoldProperties>;
+
+inline HRESULT ReadBOMFlag(const MoldProperties* properties, QORBoolean& inBOM) {
   if (!properties || !properties->bom) return E_FAIL;
   inBOM = *properties->bom ? TRUE : FALSE;
   return S_OK;
@@ -20,15 +24,15 @@ inline HRESULT ReadText(const std::optional<std::string>& value, QORUnicodeStrin
   return S_OK;
 }
 
-inline HRESULT ReadReference(const std::optional<MoldProperties>& properties, QORUnicodeString& reference) {
+inline HRESULT ReadReference(const MoldProperties* properties, QORUnicodeString& reference) {
   return properties ? ReadText(properties->reference, reference) : E_FAIL;
 }
 
-inline HRESULT ReadSupplier(const std::optional<MoldProperties>& properties, QORUnicodeString& supplier) {
+inline HRESULT ReadSupplier(const MoldProperties* properties, QORUnicodeString& supplier) {
   return properties ? ReadText(properties->supplier, supplier) : E_FAIL;
 }
 
-inline HRESULT ReadSource(const std::optional<MoldProperties>& properties, int& source) {
+inline HRESULT ReadSource(const MoldProperties* properties, int& source) {
   if (!properties || !properties->source) return E_FAIL;
   source = *properties->source;
   return S_OK;

@@ -15,7 +15,7 @@ ProductReference::ProductReference(const MoldProduct& product)
       isAssembly_(product.instances.has_value()),
       plate_(product.plate),
       component_(product.component),
-      properties_(product.properties),
+      properties_(product.properties ? std::make_shared<const MoldProperties>(*product.properties) : nullptr),
       parameters_(product.parameters, this) {
   if (product.userProperties) userProperties_ = MakeHostObject<KnowledgeUserProperties>(*product.userProperties, this);
 }
@@ -52,16 +52,16 @@ HRESULT ProductReference::GetPrdInstanceName(QORUnicodeString& name) {
   return S_OK;
 }
 
-HRESULT ProductReference::GetBOMFlag(QORBoolean& inBOM) { QOR_HOST_CALL(); return ReadBOMFlag(properties_, inBOM); }
+HRESULT ProductReference::GetBOMFlag(QORBoolean& inBOM) { QOR_HOST_CALL(); return ReadBOMFlag(properties_.get(), inBOM); }
 HRESULT ProductReference::GetReference(QORUnicodeString& reference) {
   QOR_HOST_CALL();
-  return ReadReference(properties_, reference);
+  return ReadReference(properties_.get(), reference);
 }
 HRESULT ProductReference::GetSupplier(QORUnicodeString& supplier) {
   QOR_HOST_CALL();
-  return ReadSupplier(properties_, supplier);
+  return ReadSupplier(properties_.get(), supplier);
 }
-HRESULT ProductReference::GetSource(int& source) { QOR_HOST_CALL(); return ReadSource(properties_, source); }
+HRESULT ProductReference::GetSource(int& source) { QOR_HOST_CALL(); return ReadSource(properties_.get(), source); }
 
 HRESULT ProductReference::UserPropertiesPublisher(QORIParmPublisher*& publisher, int create) {
   QOR_HOST_CALL();

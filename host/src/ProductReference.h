@@ -4,6 +4,7 @@
 #include "KnowledgeParameterSet.h"
 #include "KnowledgeUserProperties.h"
 #include "MoldDescription.h"
+#include "ProductProperties.h"
 #include "ProductSupport.h"
 #include "QORKnowledge.h"
 #include "QORProductStructure.h"
@@ -64,7 +65,8 @@ class ProductReference : public QORIProduct,
   bool IsAssembly() const { return isAssembly_; }
   MoldPlateKind Plate() const { return plate_; }
   const std::optional<std::string>& Component() const { return component_; }
-  const std::optional<MoldProperties>& Properties() const { return properties_; }
+  const MoldProperties* Properties() const { return properties_.get(); }
+  const SharedProperties& SharedPropertiesOf() const { return properties_; }
 
  private:
   std::string id_;
@@ -72,11 +74,11 @@ class ProductReference : public QORIProduct,
   bool isAssembly_;
   MoldPlateKind plate_;
   std::optional<std::string> component_;
-  std::optional<MoldProperties> properties_;
+  SharedProperties properties_;
   KnowledgeParameterSet parameters_;
   QORVar<KnowledgeUserProperties> userProperties_;
   std::vector<QORVar<ProductDefinition>> definitions_;
-  LiveObjectToken live_;
+  [[no_unique_address]] LiveObjectToken live_;
 };
 
 }  // namespace qorhost
