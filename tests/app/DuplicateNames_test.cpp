@@ -39,7 +39,7 @@ TEST(DuplicateNamesTest, ThePageCarriesTheWarningFromLoadOn) {
   UiHost host(UiHostOptions{kSharedNamesMold, std::nullopt, "QORMldBOMCom", {}});
   const Outcome started = host.Start();
   ASSERT_TRUE(started) << started.Why();
-  const nlohmann::json state = nlohmann::json::parse(*host.Hub().Current().state);
+  const nlohmann::json state = nlohmann::json::parse(host.Hub().Current().state->Text());
   ASSERT_TRUE(state["loadWarning"].is_string());
   EXPECT_NE(state["loadWarning"].get<std::string>().find("Pin.1, Guide.1"), std::string::npos);
   host.BeginShutdown();

@@ -119,7 +119,7 @@ TEST_F(SnapshotHubTest, APageFurtherBehindThanTheHeldDeltasTakesTheWholeState) {
   const long now = hub.Current().versions.state;
   EXPECT_FALSE(hub.Deltas(1, now));
   EXPECT_TRUE(hub.Deltas(now - static_cast<long>(SnapshotHub::kHeldDeltas), now));
-  EXPECT_EQ(Json::parse(*hub.Current().state)["dialog"]["children"][1]["text"], std::to_string(published));
+  EXPECT_EQ(Json::parse(hub.Current().state->Text())["dialog"]["children"][1]["text"], std::to_string(published));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 
 Json OpenModal(UiHost& host) {
   for (int i = 0; i < 200; ++i) {
-    const Json state = Json::parse(*host.Hub().Current().state);
+    const Json state = Json::parse(host.Hub().Current().state->Text());
     if (!state["modal"].is_null()) return state["modal"];
     std::this_thread::sleep_for(25ms);
   }

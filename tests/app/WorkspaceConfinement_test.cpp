@@ -45,7 +45,7 @@ class WorkspaceConfinementTest : public ::testing::Test {
     fs::current_path(before);
   }
 
-  nlohmann::json State() const { return nlohmann::json::parse(*host->Hub().Current().state); }
+  nlohmann::json State() const { return nlohmann::json::parse(host->Hub().Current().state->Text()); }
 
   // Performs the event, answering every box it opens as a person accepting everything would.
   Outcome PerformAcceptingBoxes(const UiEvent& event) {

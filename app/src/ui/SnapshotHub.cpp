@@ -12,6 +12,11 @@ std::string Dump(const nlohmann::json& json) {
 
 }  // namespace
 
+const std::string& PublishedState::Text() const {
+  std::call_once(written_, [this] { text_ = Dump(*json_); });
+  return text_;
+}
+
 void SnapshotHub::PublishState(nlohmann::json json) {
   // The difference and the text are made before the lock: readers are not held up by them.
   nlohmann::json delta;
@@ -20,11 +25,12 @@ void SnapshotHub::PublishState(nlohmann::json json) {
     std::lock_guard lock(mutex_);
     from = versions_.state;
   }
-  delta = StateDelta(lastState_, json);
+  auto published = std::make_shared<const nlohmann::json>(std::move(json));
+  delta = StateDelta(*lastState_, *published);
   delta["from"] = from;
   delta["to"] = from + 1;
   auto deltaText = std::make_shared<const std::string>(Dump(delta));
-  auto state = std::make_shared<const std::string>(Dump(json));
+  auto state = std::make_shared<const PublishedState>(published);
   {
     std::lock_guard lock(mutex_);
     state_ = std::move(state);
@@ -32,7 +38,7 @@ void SnapshotHub::PublishState(nlohmann::json json) {
     if (deltas_.size() > kHeldDeltas) deltas_.pop_front();
     ++versions_.state;
   }
-  lastState_ = std::move(json);
+  lastState_ = std::move(published);
   changed_.notify_all();
 }
 

@@ -22,6 +22,19 @@ struct WorkProgress {
   long total = -1;  // unknown
 };
 
+// A published state: its JSON, written as text only when a reader first wants it whole, since
+// pages mostly follow the deltas and the text of a large table is long to write.
+class PublishedState {
+ public:
+  explicit PublishedState(std::shared_ptr<const nlohmann::json> json) : json_(std::move(json)) {}
+  const std::string& Text() const;
+
+ private:
+  std::shared_ptr<const nlohmann::json> json_;
+  mutable std::once_flag written_;
+  mutable std::string text_;
+};
+
 class SnapshotHub {
  public:
   // How many deltas are held for a page that fell behind; further back, it takes the whole state.
@@ -37,7 +50,7 @@ class SnapshotHub {
 
   struct View {
     Versions versions;
-    std::shared_ptr<const std::string> state;
+    std::shared_ptr<const PublishedState> state;
     bool busy = false;
     WorkProgress progress;
     bool closed = false;
@@ -67,8 +80,8 @@ class SnapshotHub {
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   Versions versions_{0, 0, 0};
-  nlohmann::json lastState_;
-  std::shared_ptr<const std::string> state_ = std::make_shared<const std::string>("null");
+  std::shared_ptr<const nlohmann::json> lastState_ = std::make_shared<const nlohmann::json>();
+  std::shared_ptr<const PublishedState> state_ = std::make_shared<const PublishedState>(lastState_);
   std::deque<std::shared_ptr<const std::string>> deltas_;  // the last leads to versions_.state
   bool busy_ = false;
   WorkProgress progress_;

@@ -207,7 +207,7 @@ void UiServer::ServeAsset(const httplib::Request& request, httplib::Response& re
 void UiServer::ServeState(httplib::Response& response) const {
   const SnapshotHub::View view = host_.Hub().Current();
   response.set_content(std::string("{\"version\":") + std::to_string(view.versions.state) +
-                           ",\"busy\":" + (view.busy ? "true" : "false") + ",\"state\":" + *view.state + "}",
+                           ",\"busy\":" + (view.busy ? "true" : "false") + ",\"state\":" + view.state->Text() + "}",
                        kJson);
 }
 
@@ -264,7 +264,7 @@ std::string UiServer::StreamChunk(const SnapshotHub::Versions& seen, const Snaps
     if (deltas)
       for (const auto& delta : *deltas) chunk += "event: delta\ndata: " + *delta + "\n\n";
     else
-      chunk += "id: " + std::to_string(view.versions.state) + "\nevent: state\ndata: " + *view.state + "\n\n";
+      chunk += "id: " + std::to_string(view.versions.state) + "\nevent: state\ndata: " + view.state->Text() + "\n\n";
   }
   if (view.versions.busy != seen.busy)
     chunk += std::string("event: busy\ndata: ") + (view.busy ? "true" : "false") + "\n\n";
