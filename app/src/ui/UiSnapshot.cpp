@@ -36,7 +36,7 @@ Json FrameLayout(const QORDialog& widget) {
     Json tabs = Json::array();
     for (const QORDlgFrame::Attachment& a : frame->GetAttachments())
       tabs.push_back({{"vertical", a.vertical}, {"tab", a.tab}, {"mode", a.mode}, {"child", a.child ? a.child->GetName() : ""}});
-    layout["tabs"] = tabs;
+    layout["tabs"] = std::move(tabs);
     layout["orientation"] = frame->GetDefaultOrientation();
   }
   if (const auto* dialog = As<QORDlgDialog>(&widget)) {
@@ -54,12 +54,18 @@ Json ListJson(const QORDlgMultiList& list) {
                        {"width", list.GetColumnTextWidth(position)},
                        {"visible", list.GetColumnVisibility(position) == QORDlgShow},
                        {"editable", list.GetColumnEditable(position) != 0}});
+  // The table is rebuilt after every event, so its rows are built in place, never copied.
+  std::vector<bool> shown;
+  for (int position = 0; position < list.GetColumnCount(); ++position)
+    shown.push_back(list.GetColumnVisibility(position) == QORDlgShow);
   Json rows = Json::array();
+  rows.get_ref<Json::array_t&>().reserve(static_cast<std::size_t>(list.GetLineCount()));
   for (int row = 0; row < list.GetLineCount(); ++row) {
     Json cells = Json::array();
+    cells.get_ref<Json::array_t&>().reserve(shown.size());
     Json icons = Json::object();
     for (int position = 0; position < list.GetColumnCount(); ++position) {
-      if (list.GetColumnVisibility(position) != QORDlgShow) {
+      if (!shown[static_cast<std::size_t>(position)]) {
         cells.push_back(nullptr);
         continue;
       }
@@ -68,11 +74,14 @@ Json ListJson(const QORDlgMultiList& list) {
       if (const QORUnicodeString icon = list.GetCellIcon(position, row); !icon.IsEmpty())
         icons[std::to_string(position)] = Utf8(icon);
     }
-    rows.push_back({{"cells", cells}, {"icons", icons}, {"editable", list.GetRowEditable(row) != 0},
-                    {"selected", list.IsRowSelected(row)}});
+    Json& entry = rows.emplace_back(Json::object());
+    entry["cells"] = std::move(cells);
+    entry["icons"] = std::move(icons);
+    entry["editable"] = list.GetRowEditable(row) != 0;
+    entry["selected"] = list.IsRowSelected(row);
   }
-  return {{"columns", columns},
-          {"rows", rows},
+  return {{"columns", std::move(columns)},
+          {"rows", std::move(rows)},
           {"selectedColumn", list.GetSelectedColumn()},
           {"visibleLines", list.GetVisibleLineCount()},
           {"visibleColumns", list.GetVisibleColumnCount()}};
@@ -144,7 +153,7 @@ Json WidgetJson(const QORDialog& widget) {
   Json children = Json::array();
   for (const QORDialog* child : widget.GetChildren())
     if (child) children.push_back(WidgetJson(*child));
-  json["children"] = children;
+  json["children"] = std::move(children);
   return json;
 }
 
