@@ -1,8 +1,7 @@
 // Instance names shared by different components, found by one walk of the product tree.
 #include "DuplicateNames.h"
 
-#include <map>
-#include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "QORProductStructure.h"
@@ -12,20 +11,29 @@ namespace moldbom {
 std::vector<std::string> DuplicateInstanceNames(const QORMoldDocument& document) {
   // A component is its part and its REFERENCE: the two things that can put it on a line of its own.
   using Component = std::pair<const void*, std::string>;
-  std::map<std::string, std::set<Component>> componentsByName;
+  // A name is shared as soon as one instance is another component than the first one named so.
+  struct Named {
+    Component first;
+    bool shared = false;
+  };
+  std::unordered_map<std::string, Named> byName;
   std::vector<std::string> order;
   document.Walk([&](const QORIProduct_var& instance, int depth) {
     QORUnicodeString name;
     if (depth == 0 || FAILED(instance->GetPrdInstanceName(name))) return;
     QORUnicodeString reference;
     if (const QORIPrdProperties_var properties(instance); properties) properties->GetReference(reference);
-    std::set<Component>& components = componentsByName[name.Utf8()];
-    if (components.empty()) order.push_back(name.Utf8());
-    components.emplace(instance->GetReferenceProduct().Get(), reference.Utf8());
+    Component component{instance->GetReferenceProduct().Get(), reference.Utf8()};
+    if (const auto found = byName.find(name.Utf8()); found != byName.end()) {
+      found->second.shared = found->second.shared || found->second.first != component;
+      return;
+    }
+    byName.emplace(name.Utf8(), Named{std::move(component)});
+    order.push_back(name.Utf8());
   });
   std::vector<std::string> shared;
   for (const std::string& name : order)
-    if (componentsByName[name].size() > 1) shared.push_back(name);
+    if (byName.at(name).shared) shared.push_back(name);
   return shared;
 }
 
