@@ -131,11 +131,19 @@ export async function readTable(page) {
   });
 }
 
-// The data row whose column titled `title` holds `text`.
+// The data row whose column titled `title` holds `text`, waiting up to 5 s for it to be drawn:
+// a table whose columns changed is rebuilt at once but its rows are drawn on the next frame.
 export async function findRow(page, title, text) {
-  const table = await readTable(page);
-  const column = table.headers.indexOf(title);
-  const found = table.rows.find((row) => row.row > 0 && row.cells[column] === text);
+  const deadline = Date.now() + 5000;
+  let table;
+  let found;
+  for (;;) {
+    table = await readTable(page);
+    const column = table.headers.indexOf(title);
+    found = table.rows.find((row) => row.row > 0 && row.cells[column] === text);
+    if (found || Date.now() > deadline) break;
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
   if (!found) throw new Error(`no row with ${title} = ${text}`);
   return { row: found.row, table, cell: (name) => found.cells[table.headers.indexOf(name)], position: (name) => table.positions[table.headers.indexOf(name)] };
 }

@@ -189,6 +189,7 @@ test('a session in the browser', async (t) => {
     await shot('08-save-as.png');
     await page.click('#chooser-ok');
     await page.waitForSelector('#chooser', { state: 'hidden' });
+    await page.waitForFunction(() => document.querySelector('#status').textContent.startsWith('Report saved'));
     const csv = readFileSync(path.join(workspace, 'reports', 'bom-report.csv'), 'latin1').split('\r\n');
     assert.match(csv[2], /^Number;Qty;Part Number;Reference;.*;Note;Price;$/);
     assert.ok(csv.some((line) => line.includes('KT-GP 24x110;GP 24x110;;Kalmo Tooling Supply;1.7131;Bought;case hardened 60 HRC;40;;160;')));
