@@ -10,6 +10,8 @@
 #include <string>
 #include <initializer_list>
 #include <type_traits>
+#include <typeinfo>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -193,6 +195,49 @@ class QOR_EXPORT QORBaseUnknown {
   std::atomic<ULONG> refs_{1};
 };
 
+namespace qor_detail {
+
+// A cast's starting point: the class of the whole object and where in it the pointer points.
+struct CastOrigin {
+  const std::type_info* type;
+  std::ptrdiff_t offset;
+  bool operator==(const CastOrigin&) const = default;
+};
+
+struct CastOriginHash {
+  std::size_t operator()(const CastOrigin& origin) const noexcept {
+    return std::hash<const void*>()(origin.type) ^ (static_cast<std::size_t>(origin.offset) * 0x9E3779B97F4A7C15ull);
+  }
+};
+
+inline constexpr std::ptrdiff_t kNoSubobject = PTRDIFF_MIN;
+
+}  // namespace qor_detail
+
+// dynamic_cast<I*>(p), remembered. Across the host's deep virtual hierarchies a cast costs
+// thousands of instructions, and analysing a mold asks several per instance; its answer depends
+// only on the whole object's class and the subobject p designates, so it is kept per thread as an
+// offset in the whole object. Classes are told apart by the address of their type_info, which
+// stays put since module libraries are never unloaded.
+template <class I, class J>
+I* QORInterfaceCast(J* p) {
+  if constexpr (std::is_convertible_v<J*, I*>) {
+    return p;
+  } else {
+    if (!p) return nullptr;
+    char* whole = static_cast<char*>(dynamic_cast<void*>(p));
+    const qor_detail::CastOrigin origin{&typeid(*p), reinterpret_cast<char*>(p) - whole};
+    static thread_local std::unordered_map<qor_detail::CastOrigin, std::ptrdiff_t, qor_detail::CastOriginHash> known;
+    auto found = known.find(origin);
+    if (found == known.end()) {
+      I* cast = dynamic_cast<I*>(p);
+      found = known.emplace(origin, cast ? reinterpret_cast<char*>(cast) - whole : qor_detail::kNoSubobject).first;
+    }
+    if (found->second == qor_detail::kNoSubobject) return nullptr;
+    return reinterpret_cast<I*>(whole + found->second);
+  }
+}
+
 // Typed, reference-counted handle on an interface I. Constructing it from any object or handle
 // asks for I: the handle is null when the object does not offer it.
 template <class I>
@@ -248,7 +293,7 @@ class QORVar {
   template <class J>
   static I* Query(J* p) {
     if (!p) return nullptr;
-    I* q = dynamic_cast<I*>(p);
+    I* q = QORInterfaceCast<I>(p);
     if (q && static_cast<const QORBaseUnknown*>(q)->HidesInterface(I::ClassName())) return nullptr;
     return q;
   }

@@ -128,9 +128,12 @@ class FaultHook {
   }
   void Set(QORFileFaultHook hook) {
     std::lock_guard lock(mutex_);
+    installed_ = static_cast<bool>(hook);
     hook_ = std::move(hook);
   }
   QORFileFault Ask(QORFileStep step, const std::string& path) {
+    // Asked on every write: without a hook, no lock and no copy.
+    if (!installed_.load(std::memory_order_relaxed)) return QORFileFault::None;
     QORFileFaultHook hook;
     {
       std::lock_guard lock(mutex_);
@@ -146,6 +149,7 @@ class FaultHook {
  private:
   std::mutex mutex_;
   QORFileFaultHook hook_;
+  std::atomic<bool> installed_{false};
 };
 
 bool Injected(QORFileStep step, const std::string& path) {
@@ -176,7 +180,25 @@ struct OpenFile {
   std::string path;  // as the caller named it
   std::optional<Replacement> replacement;
   const char* progressPhase = nullptr;  // lines written count towards it
+  // Bytes written to a replacement but not yet to its temporary file. The module writes a line per
+  // call; a system call per line would cost more than the lines.
+  std::string pending;
 };
+
+constexpr std::size_t kPendingLimit = 64 * 1024;
+
+// Writes a replacement's pending bytes; a failure is kept to be told when the file is closed.
+bool FlushPending(OpenFile& file) {
+  if (file.pending.empty()) return true;
+  std::size_t done = 0;
+  const bool ok = WriteFully(file.fd.Get(), file.pending.data(), file.pending.size(), done);
+  file.pending.clear();
+  if (!ok && file.replacement && !file.replacement->writeFailed) {
+    file.replacement->writeFailed = true;
+    file.replacement->writeError = SystemError();
+  }
+  return ok;
+}
 
 bool EndsWith(const std::string& text, std::string_view end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -352,6 +374,8 @@ HRESULT FinishReplacement(OpenFile file) {
     if (tell) ReportProblem(QORFileProblem::Kind::NotReplaced, target, why + kept);
     return E_FAIL;
   };
+  // The last bytes fail here, where no write of the caller's could see it.
+  if (!r.writeFailed && !FlushPending(file)) r.wroteAfterFailure = true;
   // The caller that stopped at a failed write has told the user; one that wrote on has not.
   if (r.writeFailed) return drop("a write failed (" + r.writeError + ")", r.wroteAfterFailure);
   if (Injected(QORFileStep::Sync, target) || ::fsync(file.fd.Get()) != 0)
@@ -397,7 +421,10 @@ HRESULT QORFOpen(const QORUnicodeString& path, const char* mode, unsigned int* h
   }
   UniqueFd fd = OpenPath(path, *flags);
   if (!fd.IsOpen()) return E_FAIL;
-  *handle = FileTable::Instance().Add(OpenFile{std::move(fd), name, std::nullopt});
+  OpenFile file;
+  file.fd = std::move(fd);
+  file.path = name;
+  *handle = FileTable::Instance().Add(std::move(file));
   return S_OK;
 }
 
@@ -416,7 +443,7 @@ HRESULT QORFRead(unsigned int handle, void* buffer, unsigned int length, unsigne
   bool ok = false;
   std::size_t done = 0;
   const bool found = FileTable::Instance().With(handle, [&](OpenFile& file) {
-    if (Injected(QORFileStep::Read, file.path)) return;
+    if (Injected(QORFileStep::Read, file.path) || !FlushPending(file)) return;
     ok = ReadFully(file.fd.Get(), static_cast<char*>(buffer), length, done);
   });
   // The module reads a profile whole, so its lines are known only once they are read.
@@ -442,10 +469,17 @@ HRESULT QORFWrite(unsigned int handle, const void* buffer, unsigned int length,
     const char* bytes = static_cast<const char*>(buffer);
     switch (FaultHook::Instance().Ask(QORFileStep::Write, file.path)) {
       case QORFileFault::None:
-        ok = WriteFully(file.fd.Get(), bytes, length, done);
+        if (file.replacement) {
+          file.pending.append(bytes, length);
+          ok = file.pending.size() < kPendingLimit || FlushPending(file);
+          done = ok ? length : 0;
+        } else {
+          ok = WriteFully(file.fd.Get(), bytes, length, done);
+        }
         if (file.progressPhase) linesWritten = qorhost::LineEndsIn(bytes, done);
         break;
       case QORFileFault::Short:
+        FlushPending(file);
         WriteFully(file.fd.Get(), bytes, length / 2, done);
         errno = ENOSPC;
         break;
@@ -474,7 +508,7 @@ HRESULT QORFSize(unsigned int handle, unsigned int* size) {
   std::string path;
   const bool found = FileTable::Instance().With(handle, [&](OpenFile& file) {
     path = file.path;
-    if (::fstat(file.fd.Get(), &st) != 0) st.st_size = -1;
+    if (!FlushPending(file) || ::fstat(file.fd.Get(), &st) != 0) st.st_size = -1;
   });
   if (!found || st.st_size < 0) return E_FAIL;
   const auto bytes = static_cast<unsigned long long>(st.st_size);

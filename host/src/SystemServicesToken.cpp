@@ -1,6 +1,7 @@
 // Tokenizer of the host: splits a UTF-8 text at any of a set of separator characters.
 #include "QORSystemServices.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -20,6 +21,14 @@ bool IsSeparator(std::string_view character, std::string_view separators) {
   return separators.find(character) != std::string_view::npos;
 }
 
+// Bytes of a multibyte character are all 0x80 or above, so separators that are all ASCII can be
+// searched byte by byte.
+bool IsAscii(std::string_view text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 QORToken::QORToken(const QORUnicodeString& text) : text_(text.Utf8()) {}
@@ -28,6 +37,11 @@ QORUnicodeString QORToken::GetNextToken(const QORUnicodeString& separators) {
   QOR_HOST_CALL();
   const std::string_view all(text_);
   const std::string_view seps(separators.Utf8());
+  if (!seps.empty() && IsAscii(seps)) {
+    const std::size_t start = std::min(all.find_first_not_of(seps, position_), all.size());
+    position_ = std::min(all.find_first_of(seps, start), all.size());
+    return QORUnicodeString(text_.substr(start, position_ - start));
+  }
   auto characterAt = [&](std::size_t at) { return all.substr(at, CharLength(text_, at)); };
 
   while (position_ < text_.size() && IsSeparator(characterAt(position_), seps))

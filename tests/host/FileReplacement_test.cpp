@@ -133,6 +133,23 @@ TEST_F(FileReplacementTest, AWriterThatGoesOnAfterAFailedWriteIsToldAtClose) {
   EXPECT_EQ(ReadFile("r.csv"), kPrevious);
 }
 
+// Line by line, as the module writes, past any buffering: the size asked while writing and the
+// file once closed hold every byte, in order.
+TEST_F(FileReplacementTest, ManySmallWritesAllArriveInOrder) {
+  unsigned int file = 0, size = 0;
+  ASSERT_EQ(QORFOpen(QORUnicodeString(PathOf("many.bom")), "w+b", &file), S_OK);
+  std::string expected;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string line = std::to_string(i) + ";Part." + std::to_string(i) + ";\r\n";
+    ASSERT_EQ(QORFWrite(file, line.data(), static_cast<unsigned>(line.size()), nullptr), S_OK);
+    expected += line;
+  }
+  EXPECT_EQ(QORFSize(file, &size), S_OK);
+  EXPECT_EQ(size, expected.size());
+  EXPECT_EQ(QORFClose(file), S_OK);
+  EXPECT_EQ(ReadFile("many.bom"), expected);
+}
+
 TEST_F(FileReplacementTest, AReplacedFileKeepsItsPermissionsAndALinkIsReplacedNotFollowed) {
   WriteFile("p.bom", kPrevious);
   ::chmod(PathOf("p.bom").c_str(), 0640);

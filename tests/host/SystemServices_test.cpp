@@ -33,7 +33,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TokenCase{" ; x ;", ";", {" ", " x "}},
                       // e-acute and e-grave share their first byte: only whole characters split.
                       TokenCase{"a\xC3\xA9z", "\xC3\xA8", {"a\xC3\xA9z"}},
-                      TokenCase{"a\xE2\x82\xAC-", "\xE2\x82\xAC", {"a", "-"}}));
+                      TokenCase{"a\xE2\x82\xAC-", "\xE2\x82\xAC", {"a", "-"}},
+                      TokenCase{"\xC3\xA9;\xE2\x82\xAC;;x", ";", {"\xC3\xA9", "\xE2\x82\xAC", "x"}},
+                      TokenCase{"a;b\xE2\x82\xAC\xC3\xA9" "c", ";\xE2\x82\xAC", {"a", "b", "\xC3\xA9" "c"}}));
 
 TEST(EnvironmentTest, LoginNameComesFromTheSessionAndMustFit) {
   char buffer[259];
