@@ -369,10 +369,8 @@ class SceneBuilder {
   SceneBuild build_;
 };
 
-}  // namespace
-
-QORExpected<SceneBuild> BuildStepScene(const std::string& stepPath, const qorhost::StepInstanceNames& names,
-                                       const std::string& glbPath, const SceneProgress& progress) {
+QORExpected<SceneBuild> BuildWithKernel(const std::string& stepPath, const qorhost::StepInstanceNames& names,
+                                        const std::string& glbPath, const SceneProgress& progress) {
   SilenceKernel();
   try {
     return SceneBuilder(names, progress).Run(stepPath, glbPath);
@@ -381,4 +379,9 @@ QORExpected<SceneBuild> BuildStepScene(const std::string& stepPath, const qorhos
   }
 }
 
+}  // namespace
 }  // namespace moldview
+
+extern "C" __attribute__((visibility("default"))) moldview::BuildStepSceneFunction* moldview_StepSceneBuilder() {
+  return &moldview::BuildWithKernel;
+}

@@ -29,4 +29,12 @@ struct SceneBuild {
 QORExpected<SceneBuild> BuildStepScene(const std::string& stepPath, const qorhost::StepInstanceNames& names,
                                        const std::string& glbPath, const SceneProgress& progress);
 
+// The kernel and its libraries weigh some 20 MB once loaded, so they live in a library of their own
+// that the first view loads; the other commands never map them. It hands out its builder here.
+using BuildStepSceneFunction = QORExpected<SceneBuild>(const std::string& stepPath,
+                                                       const qorhost::StepInstanceNames& names,
+                                                       const std::string& glbPath, const SceneProgress& progress);
+inline constexpr const char* kSceneLibrary = "libmoldbom_stepscene.so";
+inline constexpr const char* kSceneEntry = "moldview_StepSceneBuilder";
+
 }  // namespace moldview
