@@ -3,6 +3,7 @@
 
 #include "DuplicateNames.h"
 #include "ProductParameters.h"
+#include "ToolingType.h"
 
 #include "QORKnowledge.h"
 #include "QORMoldComponents.h"
@@ -30,26 +31,11 @@ std::string SourceName(int source) {
   }
 }
 
-// The tooling type the component services give the instance's counterpart in its parent, or
-// empty when it is no mold component.
-std::string ComponentType(const QORIProduct_var& instance) {
-  const QORIProduct_var father = instance->GetFatherProduct();
-  if (!father) return {};
-  const QORIProduct_var counterpart = instance->FindInstance(father->GetReferenceProduct());
-  if (!counterpart) return {};
-  QORIMldComponent* component = nullptr;
-  if (FAILED(QORMldServicesComponents::CastToQORIMldComponent(QORBaseUnknown_var(counterpart.Get()), component)))
-    return {};
-  const QORIExtension_var extension(component);
-  QORRelease(component);
-  return extension ? extension->GetTypeName().Utf8() : std::string();
-}
-
 std::string Kind(const QORIProduct_var& instance) {
   std::string kind = QORPrdIsAProductFromQORPart(instance) ? "part" : "assembly";
   if (const QORIMldPlate_var plate(instance); plate)
     kind += QORIExtension_var(plate) ? ", plate" : ", plate without extension";
-  if (const std::string type = ComponentType(instance); !type.empty()) kind += ", component " + type;
+  if (const std::string type = ComponentTypeOf(instance).value_or(""); !type.empty()) kind += ", component " + type;
   return kind;
 }
 

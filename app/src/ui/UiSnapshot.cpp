@@ -12,6 +12,7 @@
 #include "QORFileBoxes.h"
 #include "QORMoldComponents.h"
 #include "QORProductStructure.h"
+#include "ToolingType.h"
 #include "WidgetKind.h"
 
 namespace moldbom {
@@ -213,14 +214,8 @@ Json DialogJson() {
 std::pair<std::string, std::string> InstanceKind(const QORIProduct_var& instance) {
   if (!QORPrdIsAProductFromQORPart(instance)) return {"assembly", ""};
   if (const QORIMldPlate_var plate(instance); plate) return {"plate", ""};
-  const QORIProduct_var father = instance->GetFatherProduct();
-  const QORIProduct_var counterpart = father ? instance->FindInstance(father->GetReferenceProduct()) : nullptr;
-  QORIMldComponent* component = nullptr;
-  if (!counterpart || FAILED(QORMldServicesComponents::CastToQORIMldComponent(QORBaseUnknown_var(counterpart.Get()), component)))
-    return {"part", ""};
-  const QORIExtension_var extension(component);
-  QORRelease(component);
-  return {"component", extension ? Utf8(extension->GetTypeName()) : std::string()};
+  if (std::optional<std::string> type = ComponentTypeOf(instance)) return {"component", std::move(*type)};
+  return {"part", ""};
 }
 
 }  // namespace
