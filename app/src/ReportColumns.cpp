@@ -15,6 +15,7 @@ const char* TitleKey(ReportColumn column) {
     case ReportColumn::Quantity: return "TitleQUANTITY";
     case ReportColumn::PartNumber: return "TitlePARTNUMBER";
     case ReportColumn::Reference: return "TitleREFERENCE";
+    case ReportColumn::Supplier: return "TitleSUPPLIER";
     case ReportColumn::UnitPrice: return "TitleUNITPRICE";
     case ReportColumn::Price: return "TitlePRICE";
   }

@@ -7,7 +7,7 @@
 
 namespace moldbom {
 
-enum class ReportColumn { Number, Quantity, PartNumber, Reference, UnitPrice, Price };
+enum class ReportColumn { Number, Quantity, PartNumber, Reference, Supplier, UnitPrice, Price };
 
 // The title the dialog's catalog gives the column (the catalog's key when the text is missing).
 std::string ReportColumnTitle(ReportColumn column);

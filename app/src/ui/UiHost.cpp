@@ -107,6 +107,11 @@ Outcome UiHost::Execute(const UiEvent& event) {
   hub_.SetBusy(true);
   Outcome outcome = DispatchUiEvent(*events_, event);
   if (outcome && event.verb == "open") ShowMold();
+  if (event.verb == "start" || event.verb == "open") analysedPath_.reset();
+  // Only the first pick that fills the table is analysed; later picks change nothing.
+  if (outcome && event.verb == "select" && !analysedPath_ && !event.args.empty())
+    if (const std::optional<DialogTable> table = ReadDialogTable(); table && !table->table.rows.empty())
+      analysedPath_ = event.args[0];
   if (outcome && event.verb == "select")
     if (std::optional<std::string> repeated = RepeatedNumbersOfCommand()) presenter_.AddStatusNotice(*repeated);
   Publish();
@@ -184,6 +189,19 @@ Expected<UiHost::ShownTable> UiHost::ReadTable() {
   });
   if (!read) return Failure{read.Why()};
   return std::move(*shown);
+}
+
+Expected<UiHost::PricedTable> UiHost::CostOfTable() {
+  std::optional<PricedTable> priced;
+  const Outcome read = OnHostThread([this, &priced]() -> Outcome {
+    if (!analysedPath_ || !session_->Document()) return Failure{"no product was analysed yet"};
+    Expected<CostBreakdown> cost = ReadCostBreakdown(*session_->Document(), *analysedPath_);
+    if (!cost) return Failure{cost.Why()};
+    priced = PricedTable{std::move(cost).Value(), hub_.Current().versions.state};
+    return {};
+  });
+  if (!read) return Failure{read.Why()};
+  return std::move(*priced);
 }
 
 Outcome UiHost::OnHostThread(std::function<Outcome()> work) {

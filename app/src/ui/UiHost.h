@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "CostBreakdown.h"
 #include "Expected.h"
 #include "QORSystemServices.h"
 #include "JournalCapture.h"
@@ -72,6 +73,14 @@ class UiHost {
     std::string fileName;
     std::string bytes;
   };
+  // Any thread: the running command's table priced by tooling type and supplier, read on the host
+  // thread between events, with the state version it belongs to.
+  struct PricedTable {
+    CostBreakdown cost;
+    long version = 0;
+  };
+  [[nodiscard]] Expected<PricedTable> CostOfTable();
+
   // Any thread: the report saved last, as a spreadsheet of the table it was written from.
   Expected<Download> SavedReportAsSpreadsheet() const;
 
@@ -120,6 +129,8 @@ class UiHost {
   std::optional<Notice> notice_;
   std::optional<std::string> loadWarning_;
   long treeSerial_ = 0;
+  // The instance path of the product the running command analysed, once it did.
+  std::optional<std::string> analysedPath_;
 
   struct SavedReport {
     std::string csvPath;

@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "CompareRoutes.h"
+#include "CostRoutes.h"
 #include "UiEvent.h"
 #include "UiHost.h"
 #include "WebAssets.h"
@@ -160,6 +161,7 @@ void UiServer::Route() {
   server_->Post("/api/event", [this](const Request& q, Response& r) { PostEvent(q, r); });
   server_->Post("/api/answer", [this](const Request& q, Response& r) { PostAnswer(q, r); });
   AddCompareRoutes(*server_, host_, workspace_);
+  AddCostRoutes(*server_, host_);
   if (options_.view) AddViewRoutes(*server_, *options_.view);
 }
 
