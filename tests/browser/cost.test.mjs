@@ -2,22 +2,17 @@
 // price typed into the table moves the bars of its line's type and supplier.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { rmSync } from 'node:fs';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, readTable, cellSelector, screenshotPath } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, openSession, readTable, cellSelector, screenshotPath } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
 
-const workspace = freshFolder('cost');
-let ui;
-let browser;
+let session;
 let page;
 
 before(async () => {
-  ui = await startUi(workspace);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'cost');
+  page = session.page;
   await page.waitForSelector('#w-ListBOM table');
   await page.click('#cost-toggle');
   // Before the pick there is nothing to price, and the view says so.
@@ -26,11 +21,7 @@ before(async () => {
   await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
 });
 
-after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
-});
+after(async () => { if (session) await session.close(); });
 
 // Each chart's bars by name, and their sum to two decimals.
 async function readCharts() {
