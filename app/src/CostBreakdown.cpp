@@ -118,6 +118,10 @@ std::vector<CostShare> Shares(const std::vector<CostLine>& lines, std::string (*
   return shares;
 }
 
+const QORDlgMultiList* CommandTable(QORDlgDialog* dialog) {
+  return dialog ? As<QORDlgMultiList>(dialog->FindWidget("ListBOM")) : nullptr;
+}
+
 }  // namespace
 
 std::vector<CostShare> SharesByType(const std::vector<CostLine>& lines) {
@@ -131,9 +135,14 @@ std::vector<CostShare> SharesBySupplier(const std::vector<CostLine>& lines) {
   return Shares(lines, [](const CostLine& line) { return line.supplier.empty() ? std::string("No supplier") : line.supplier; });
 }
 
+bool CommandTableHasLines() {
+  const QORDlgMultiList* list = CommandTable(HostSession::CommandDialog());
+  return list && list->GetLineCount() > 1;
+}
+
 Expected<CostBreakdown> ReadCostBreakdown(const QORMoldDocument& document, const std::string& analysedPath) {
   QORDlgDialog* dialog = HostSession::CommandDialog();
-  const auto* list = dialog ? As<QORDlgMultiList>(dialog->FindWidget("ListBOM")) : nullptr;
+  const QORDlgMultiList* list = CommandTable(dialog);
   if (!list) return Failure{"no Bill of Materials table is open"};
   const WholeTable table = ReadWholeTable(*list);
   const auto partNumber = FindReportColumn(table.titles, ReportColumn::PartNumber);

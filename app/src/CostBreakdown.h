@@ -39,6 +39,9 @@ struct CostShare {
 std::vector<CostShare> SharesByType(const std::vector<CostLine>& lines);
 std::vector<CostShare> SharesBySupplier(const std::vector<CostLine>& lines);
 
+// Host thread only: whether the running command's table has a row below its marker row.
+bool CommandTableHasLines();
+
 // Host thread only: the running command's table, hidden columns included, matched against the
 // instances under the product it analysed (an instance path of the document).
 Expected<CostBreakdown> ReadCostBreakdown(const QORMoldDocument& document, const std::string& analysedPath);

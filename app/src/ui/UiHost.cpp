@@ -110,8 +110,7 @@ Outcome UiHost::Execute(const UiEvent& event) {
   if (event.verb == "start" || event.verb == "open") analysedPath_.reset();
   // Only the first pick that fills the table is analysed; later picks change nothing.
   if (outcome && event.verb == "select" && !analysedPath_ && !event.args.empty())
-    if (const std::optional<DialogTable> table = ReadDialogTable(); table && !table->table.rows.empty())
-      analysedPath_ = event.args[0];
+    if (CommandTableHasLines()) analysedPath_ = event.args[0];
   if (outcome && event.verb == "select")
     if (std::optional<std::string> repeated = RepeatedNumbersOfCommand()) presenter_.AddStatusNotice(*repeated);
   Publish();
