@@ -1,6 +1,8 @@
 // The current editor with its highlighted set of objects and its context path.
 #include "QOREditor.h"
 
+#include <unordered_map>
+
 namespace {
 
 // The editor showing the current document; the host holds a reference while it is current.
@@ -26,29 +28,36 @@ std::string ElementName(const QORBaseUnknown_var& element) {
 void QORHSO::Empty() {
   elements_.clear();
   adding_ = false;
+  renderedValid_ = false;
 }
 
 void QORHSO::AddElements(QORPathElement* path) {
   if (!path) return;
   elements_.emplace_back(path);
   adding_ = true;
+  renderedValid_ = false;
 }
 
 void QORHSO::EndAddElements() { adding_ = false; }
 
-std::vector<std::string> QORHSO::RenderedPaths() const {
-  std::vector<std::string> paths;
-  for (const QORPathElement_var& path : elements_) paths.push_back(RenderPath(*path.Get()));
-  return paths;
-}
-
-std::string QORHSO::RenderPath(const QORPathElement& path) {
-  std::string text;
-  for (const QORBaseUnknown_var& element : path.Elements()) {
-    if (!text.empty()) text += '/';
-    text += ElementName(element);
+const std::vector<std::string>& QORHSO::RenderedPaths() const {
+  if (renderedValid_) return rendered_;
+  // The paths of a large set share their upper elements: each element is named once.
+  std::unordered_map<const QORBaseUnknown*, std::string> names;
+  rendered_.clear();
+  rendered_.reserve(elements_.size());
+  for (const QORPathElement_var& path : elements_) {
+    std::string text;
+    for (const QORBaseUnknown_var& element : path->Elements()) {
+      if (!text.empty()) text += '/';
+      auto [named, added] = names.try_emplace(element.Get());
+      if (added) named->second = ElementName(element);
+      text += named->second;
+    }
+    rendered_.push_back(std::move(text));
   }
-  return text;
+  renderedValid_ = true;
+  return rendered_;
 }
 
 // ---------------------------------------------------------------------------------------------
