@@ -3,16 +3,15 @@
 // nothing in the dialog.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync, writeFileSync, rmSync } from 'node:fs';
+import { readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, screenshotPath, cellSelector, findRow, waitForText } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, openSession, screenshotPath, cellSelector, findRow, waitForText } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
 
-const workspace = freshFolder('compare');
-let ui;
-let browser;
+let session;
+let workspace;
 let page;
 
 // The sample's report as an earlier revision: three lines not yet in it, two since gone, other
@@ -62,10 +61,8 @@ async function compareWith(name) {
 }
 
 before(async () => {
-  ui = await startUi(workspace);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'compare');
+  ({ workspace, page } = session);
   await page.waitForSelector('#w-ListBOM table');
   assert.equal(await page.isHidden('#compare'), true, 'nothing to compare before an analysis');
   await page.click('.tree-item[data-path="TM-2417"] > .tree-node .tree-name');
@@ -78,9 +75,7 @@ before(async () => {
 });
 
 after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
+  if (session) await session.close();
 });
 
 test('a report the comparison cannot read says why in the chooser, and nothing is marked', async () => {

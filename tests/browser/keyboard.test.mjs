@@ -1,34 +1,29 @@
 // A BOM of the bundled sample made, edited and saved with the keyboard alone.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { readFileSync, rmSync } from 'node:fs';
+import { readFileSync } from 'node:fs';
 import path from 'node:path';
 import {
-  checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, findRow, cellSelector, screenshotPath, waitForText,
+  checkPrerequisites, loadPlaywright, openSession, findRow, cellSelector, screenshotPath, waitForText,
 } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
 
-const workspace = freshFolder('keyboard');
-let ui;
-let browser;
+let session;
+let workspace;
 let page;
 const pageErrors = [];
 
 before(async () => {
-  ui = await startUi(workspace);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
+  session = await openSession(playwright, 'keyboard');
+  ({ workspace, page } = session);
   page.on('pageerror', (error) => pageErrors.push(error.message));
-  await page.goto(ui.url);
   await page.waitForSelector('#w-ListBOM table');
 });
 
 after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
+  if (session) await session.close();
 });
 
 const focused = (selector) => page.evaluate((s) => document.activeElement?.matches(s) ?? false, selector);
