@@ -9,6 +9,7 @@
 
 #include "BomDiff.h"
 #include "CsvReport.h"
+#include "JsonResponse.h"
 #include "ReportColumns.h"
 #include "UiHost.h"
 #include "Workspace.h"
@@ -18,13 +19,7 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr const char* kJson = "application/json; charset=utf-8";
 constexpr int kKinds[] = {LineChange::Added, LineChange::Quantity, LineChange::UnitPrice, LineChange::Renumbered};
-
-void Send(httplib::Response& response, int status, const Json& body) {
-  response.status = status;
-  response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), kJson);
-}
 
 // The table as a report read back, each row's line being its row in the dialog's list (the
 // marker row is 0), so that the comparison finds the columns by their titles as it does in a file.
@@ -79,20 +74,20 @@ Json DiffJson(const BomDiff& diff, const CsvReport& table, const std::string& re
 }
 
 void Compare(const httplib::Request& request, httplib::Response& response, UiHost& host, const Workspace& workspace) {
-  if (request.get_param_value_count("report") != 1) return Send(response, 400, {{"error", "name one report"}});
+  if (request.get_param_value_count("report") != 1) return SendJson(response, 400, {{"error", "name one report"}});
   const std::string name = request.get_param_value("report");
   const Expected<WorkspacePath> path = workspace.ResolveFile(name);
-  if (!path) return Send(response, 400, {{"error", path.Why()}});
+  if (!path) return SendJson(response, 400, {{"error", path.Why()}});
   const Expected<CsvReport> report = ReadCsvReport(path.Value().forModule);
   const Expected<std::vector<DiffLine>> before = report ? DiffLinesOf(report.Value()) : report.Error();
-  if (!before) return Send(response, 422, {{"error", before.Why()}});
+  if (!before) return SendJson(response, 422, {{"error", before.Why()}});
   const Expected<UiHost::ShownTable> shown = host.ReadTable();
-  if (!shown) return Send(response, 409, {{"error", shown.Why()}});
+  if (!shown) return SendJson(response, 409, {{"error", shown.Why()}});
   const CsvReport table = AsReport(shown.Value().table.table);
   const Expected<std::vector<DiffLine>> after = DiffLinesOf(table);
-  if (!after) return Send(response, 409, {{"error", after.Why()}});
+  if (!after) return SendJson(response, 409, {{"error", after.Why()}});
   const BomDiff diff = CompareBoms(before.Value(), after.Value());
-  Send(response, 200, DiffJson(diff, table, path.Value().relative, shown.Value().version));
+  SendJson(response, 200, DiffJson(diff, table, path.Value().relative, shown.Value().version));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "JsonResponse.h"
 #include "UiHost.h"
 
 namespace moldbom {
@@ -26,23 +27,19 @@ Json SharesJson(const std::vector<CostShare>& shares) {
 void AddCostRoutes(httplib::Server& server, UiHost& host) {
   server.Get("/api/cost", [&host](const httplib::Request&, httplib::Response& response) {
     const Expected<UiHost::PricedTable> priced = host.CostOfTable();
-    Json body;
-    if (!priced) {
-      response.status = 409;
-      body = {{"error", priced.Why()}, {"version", host.Hub().Current().versions.state}};
-    } else {
-      const std::vector<CostLine>& lines = priced.Value().cost.lines;
-      double sum = 0;
-      for (const CostLine& line : lines) sum += line.price;
-      body = {{"version", priced.Value().version},
+    if (!priced)
+      return SendJson(response, 409, {{"error", priced.Why()}, {"version", host.Hub().Current().versions.state}});
+    const std::vector<CostLine>& lines = priced.Value().cost.lines;
+    double sum = 0;
+    for (const CostLine& line : lines) sum += line.price;
+    SendJson(response, 200,
+             {{"version", priced.Value().version},
               {"lines", lines.size()},
               {"uncertainTypes", std::count_if(lines.begin(), lines.end(), [](const CostLine& line) { return line.typeUncertain; })},
               {"sum", sum},
               {"total", priced.Value().cost.total},
               {"byType", SharesJson(SharesByType(lines))},
-              {"bySupplier", SharesJson(SharesBySupplier(lines))}};
-    }
-    response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), "application/json; charset=utf-8");
+              {"bySupplier", SharesJson(SharesBySupplier(lines))}});
   });
 }
 

@@ -15,6 +15,7 @@
 
 #include "CompareRoutes.h"
 #include "CostRoutes.h"
+#include "JsonResponse.h"
 #include "UiEvent.h"
 #include "UiHost.h"
 #include "WebAssets.h"
@@ -26,15 +27,9 @@ namespace {
 using Json = nlohmann::json;
 using namespace std::chrono_literals;
 
-constexpr const char* kJson = "application/json; charset=utf-8";
 constexpr std::size_t kMaxPatterns = 8;
 constexpr auto kStreamPoll = 250ms;
 constexpr auto kKeepAliveComment = 15s;
-
-void SendJson(httplib::Response& response, int status, const Json& body) {
-  response.status = status;
-  response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), kJson);
-}
 
 void SendError(httplib::Response& response, int status, const std::string& why) {
   SendJson(response, status, {{"error", why}});
@@ -210,10 +205,10 @@ void UiServer::ServeState(httplib::Response& response) const {
   const SnapshotHub::View view = host_.Hub().Current();
   response.set_content(std::string("{\"version\":") + std::to_string(view.versions.state) +
                            ",\"busy\":" + (view.busy ? "true" : "false") + ",\"state\":" + view.state->Text() + "}",
-                       kJson);
+                       kJsonContentType);
 }
 
-void UiServer::ServeTree(httplib::Response& response) const { response.set_content(*host_.Hub().Tree(), kJson); }
+void UiServer::ServeTree(httplib::Response& response) const { response.set_content(*host_.Hub().Tree(), kJsonContentType); }
 
 // The report saved last, as a spreadsheet to download.
 void UiServer::ServeSpreadsheet(httplib::Response& response) const {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "JsonResponse.h"
 #include "ViewService.h"
 
 namespace moldbom {
@@ -18,17 +19,14 @@ namespace {
 using Json = nlohmann::json;
 using moldview::ViewState;
 
-constexpr const char* kJson = "application/json; charset=utf-8";
-
 // The scene, or the refusal already written to response.
 std::shared_ptr<const moldview::CachedScene> ReadyScene(const moldview::ViewService& view, httplib::Response& response) {
   moldview::ViewService::Now now = view.Current();
   if (now.scene) return std::move(now.scene);
   const moldview::ViewStatus& status = now.status;
   const bool building = status.state == ViewState::Building;
-  response.status = building ? 503 : 404;
   if (building) response.set_header("Retry-After", "1");
-  response.set_content(Json{{"error", building ? "the view is being built" : status.why}}.dump(), kJson);
+  SendJson(response, building ? 503 : 404, {{"error", building ? "the view is being built" : status.why}});
   return nullptr;
 }
 
@@ -77,7 +75,7 @@ void AddViewRoutes(httplib::Server& server, const moldview::ViewService& view) {
                        {"stage", status.stage},
                        {"why", status.why},
                        {"fromCache", status.fromCache}};
-    response.set_content(body.dump(-1, ' ', false, Json::error_handler_t::replace), kJson);
+    SendJson(response, 200, body);
   });
   server.Get("/api/view/scene.glb", [&view](const httplib::Request&, httplib::Response& response) {
     if (const auto scene = ReadyScene(view, response))
@@ -87,7 +85,7 @@ void AddViewRoutes(httplib::Server& server, const moldview::ViewService& view) {
                                     });
   });
   server.Get("/api/view/map", [&view](const httplib::Request&, httplib::Response& response) {
-    if (const auto scene = ReadyScene(view, response)) response.set_content(scene->map, kJson);
+    if (const auto scene = ReadyScene(view, response)) response.set_content(scene->map, kJsonContentType);
   });
   server.Get(R"(/three/(three\.min\.js|GLTFLoader\.js|OrbitControls\.js))",
              [](const httplib::Request& request, httplib::Response& response) { ServeThree(request.matches[1], response); });
