@@ -3,12 +3,11 @@
 #include "CostBreakdown.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <tuple>
 
+#include "BomDiff.h"
 #include "HostSession.h"
 #include "QORDialogToolkit.h"
 #include "QORProductStructure.h"
@@ -98,12 +97,6 @@ WholeTable ReadWholeTable(const QORDlgMultiList& list) {
   return table;
 }
 
-// As the dialog reads a cell for its total: the leading number, 0 without one.
-double PriceOf(const std::string& cell) {
-  const double value = std::strtod(cell.c_str(), nullptr);
-  return std::isfinite(value) ? value : 0;
-}
-
 std::vector<CostShare> Shares(const std::vector<CostLine>& lines, std::string (*nameOf)(const CostLine&)) {
   std::map<std::string, CostShare> byName;
   for (const CostLine& line : lines) {
@@ -165,7 +158,7 @@ Expected<CostBreakdown> ReadCostBreakdown(const QORMoldDocument& document, const
     if (std::all_of(row.begin(), row.end(), [](const std::string& text) { return text.empty(); })) continue;
     CostLine line;
     line.supplier = cell(row, supplier);
-    line.price = PriceOf(row[*price]);
+    line.price = CellValue(row[*price]);
     if (const auto found = types.find(keyColumns.Key(row[*partNumber], cell(row, reference), line.supplier));
         found != types.end()) {
       line.type = found->second.type;
