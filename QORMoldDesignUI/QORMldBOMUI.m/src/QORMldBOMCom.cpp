@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -190,21 +191,41 @@ bool ReadComponentType(const QORIProduct_var& instance, QORUnicodeString& type) 
   return true;
 }
 
+const QORUnicodeString NoText;
+
+// The distinct texts of one analysis, each held once: a large mold repeats the same few suppliers,
+// materials and part numbers over thousands of instances. Node-based, so handed-out addresses never
+// move, and equal texts always get the same address.
+class TextPool {
+ public:
+  const QORUnicodeString* Intern(const QORUnicodeString& text) {
+    if (text.IsEmpty()) return &NoText;
+    return &*texts_.insert(text).first;
+  }
+
+ private:
+  struct Hash {
+    std::size_t operator()(const QORUnicodeString& text) const { return std::hash<std::string>()(text.Utf8()); }
+  };
+  std::unordered_set<QORUnicodeString, Hash> texts_;
+};
+
 }  // namespace
 
+// The texts shared between instances point into the analysis's pool; the instance name is the
+// only one that is unique.
 struct QORMldBOMInstanceRecord {
   QORIProduct_var product;
-  QORUnicodeString type;
-  QORUnicodeString ordinal;
-  QORUnicodeString partNumber;
-  QORUnicodeString reference;
-  QORUnicodeString moldReference;
-  QORUnicodeString supplier;
-  QORUnicodeString material;
-  QORUnicodeString source;
-  QORUnicodeString heatTreat;
+  const QORUnicodeString* type = &NoText;
+  const QORUnicodeString* partNumber = &NoText;
+  const QORUnicodeString* reference = &NoText;
+  const QORUnicodeString* moldReference = &NoText;
+  const QORUnicodeString* supplier = &NoText;
+  const QORUnicodeString* material = &NoText;
+  const QORUnicodeString* source = &NoText;
+  const QORUnicodeString* heatTreat = &NoText;
+  const QORUnicodeString* unitPrice = &NoText;
   QORUnicodeString instanceName;
-  QORUnicodeString unitPrice;
   QORICkeParm_var unitPriceParameter;
 };
 
@@ -233,7 +254,7 @@ using Record = QORMldBOMInstanceRecord;
 
 // Product and user properties of an instance; false when its BOM flag keeps it out of the BOM.
 bool ReadProductProperties(const QORIProduct_var& instance, Record& record, WidthMaxima& maxima,
-                           const SourceTexts& sources) {
+                           const SourceTexts& sources, TextPool& pool) {
   QORISpecObject_var object(instance);
   if (!object) return true;
   QORIPrdProperties_var properties(object);
@@ -243,19 +264,19 @@ bool ReadProductProperties(const QORIProduct_var& instance, Record& record, Widt
 
   QORUnicodeString text;
   if (SUCCEEDED(properties->GetReference(text))) {
-    record.reference = text;
+    record.reference = pool.Intern(text);
     Raise(maxima.reference, text);
   }
   text.Empty();
   if (SUCCEEDED(properties->GetSupplier(text))) {
-    record.supplier = text;
+    record.supplier = pool.Intern(text);
     Raise(maxima.supplier, text);
   }
   int source = -1;
   if (SUCCEEDED(properties->GetSource(source))) {
-    if (source == 0) record.source = sources.unknown;
-    if (source == 1) record.source = sources.made;
-    if (source == 2) record.source = sources.bought;
+    if (source == 0) record.source = pool.Intern(sources.unknown);
+    if (source == 1) record.source = pool.Intern(sources.made);
+    if (source == 2) record.source = pool.Intern(sources.bought);
     maxima.sourceFlag = 7;
   }
 
@@ -267,17 +288,21 @@ bool ReadProductProperties(const QORIProduct_var& instance, Record& record, Widt
       if (publisher) {
         QORListValQORISpecObject_var parameters;
         publisher->GetAllChildren(QORICkeParm::ClassName(), parameters);
+        QORUnicodeString material;
+        QORUnicodeString heatTreat;
         // Every parameter is tested for both names: a later match replaces an earlier one.
         for (const QORISpecObject_var& child : parameters) {
           QORICkeParm_var parameter(child);
           if (!parameter || !IsStringParameter(parameter)) continue;
           const QORUnicodeString name = parameter->GetName();
-          if (Contains(name, "Material")) record.material = ValueText(parameter);
-          if (Contains(name, "HeatTreat")) record.heatTreat = ValueText(parameter);
+          if (Contains(name, "Material")) material = ValueText(parameter);
+          if (Contains(name, "HeatTreat")) heatTreat = ValueText(parameter);
         }
+        record.material = pool.Intern(material);
+        record.heatTreat = pool.Intern(heatTreat);
       }
-      Raise(maxima.material, record.material);
-      Raise(maxima.heatTreat, record.heatTreat);
+      Raise(maxima.material, *record.material);
+      Raise(maxima.heatTreat, *record.heatTreat);
       QORRelease(publisher);
     }
   }
@@ -285,8 +310,8 @@ bool ReadProductProperties(const QORIProduct_var& instance, Record& record, Widt
 }
 
 // Reads one listed instance; true when it enters the BOM as a record.
-bool ReadInstance(const QORMldBOMCom& command, const QORIProduct_var& instance, int rank, Record& record,
-                  WidthMaxima& maxima, const SourceTexts& sources) {
+bool ReadInstance(const QORMldBOMCom& command, const QORIProduct_var& instance, Record& record, WidthMaxima& maxima,
+                  const SourceTexts& sources, TextPool& pool) {
   QORTlgServicesFunction::ModifyWorkMode(instance, 1);
 
   QORUnicodeString type;
@@ -294,23 +319,22 @@ bool ReadInstance(const QORMldBOMCom& command, const QORIProduct_var& instance, 
   const bool isComponent = ReadComponentType(instance, type);
   if (!QORPrdIsAProductFromQORPart(instance) && !isComponent) return false;
 
-  if (!ReadProductProperties(instance, record, maxima, sources)) return false;
+  if (!ReadProductProperties(instance, record, maxima, sources, pool)) return false;
 
   record.product = instance;
-  record.type = type;
-  record.ordinal = IntegerText(rank);
-  record.partNumber = instance->GetPartNumber();
-  Raise(maxima.partNumber, record.partNumber);
+  record.type = pool.Intern(type);
+  record.partNumber = pool.Intern(instance->GetPartNumber());
+  Raise(maxima.partNumber, *record.partNumber);
   if (FAILED(instance->GetPrdInstanceName(record.instanceName))) record.instanceName.Empty();
   if (QORIMldPlate_var(instance)) {
     QORUnicodeString moldReference;
     QORICkeParm_var unused;
-    if (SUCCEEDED(command.GetReferenceInPart(1, instance, moldReference, unused))) record.moldReference = moldReference;
+    if (SUCCEEDED(command.GetReferenceInPart(1, instance, moldReference, unused))) record.moldReference = pool.Intern(moldReference);
   }
   QORUnicodeString unitPrice;
   QORICkeParm_var unitPriceParameter;
   if (SUCCEEDED(command.GetReferenceInPart(2, instance, unitPrice, unitPriceParameter))) {
-    record.unitPrice = unitPrice;
+    record.unitPrice = pool.Intern(unitPrice);
     record.unitPriceParameter = unitPriceParameter;
   }
   return true;
@@ -736,6 +760,8 @@ void QORMldBOMCom::AnalyseProduct(const QORIProduct_var& product) {
   const QORBoolean integerMode = Dialog->IsIntegerMode();
   const QORBoolean keepMode = Dialog->IsKeepMode();
 
+  // Declared before the records, which point into it.
+  TextPool pool;
   std::vector<QORMldBOMInstanceRecord> records;
   // Reserved so that a large mold's records are never held twice while the vector grows.
   records.reserve(static_cast<std::size_t>(children->Size()));
@@ -744,7 +770,7 @@ void QORMldBOMCom::AnalyseProduct(const QORIProduct_var& product) {
     QORIProduct_var instance(child);
     if (!instance) continue;
     QORMldBOMInstanceRecord record;
-    if (ReadInstance(*this, instance, static_cast<int>(records.size()) + 1, record, maxima, sources))
+    if (ReadInstance(*this, instance, record, maxima, sources, pool))
       records.push_back(std::move(record));
   }
   delete children;
@@ -757,18 +783,18 @@ void QORMldBOMCom::AnalyseProduct(const QORIProduct_var& product) {
 
 void QORMldBOMCom::AppendLine(const QORMldBOMInstanceRecord& record, int quantity) {
   LineProducts.Append(QORBaseUnknown_var(record.product));
-  LineTypes.Append(record.type);
+  LineTypes.Append(*record.type);
   LineIndexes.Append(IntegerText(LineIndexes.Size() + 1));
   LineQuantities.Append(IntegerText(quantity));
-  LinePartNumbers.Append(record.partNumber);
-  LineReferences.Append(record.reference);
-  LineMoldReferences.Append(record.moldReference);
-  LineSuppliers.Append(record.supplier);
-  LineMaterials.Append(record.material);
-  LineSources.Append(record.source);
-  LineHeatTreats.Append(record.heatTreat);
+  LinePartNumbers.Append(*record.partNumber);
+  LineReferences.Append(*record.reference);
+  LineMoldReferences.Append(*record.moldReference);
+  LineSuppliers.Append(*record.supplier);
+  LineMaterials.Append(*record.material);
+  LineSources.Append(*record.source);
+  LineHeatTreats.Append(*record.heatTreat);
   LineInstanceNames.Append(record.instanceName);
-  LineUnitPrices.Append(record.unitPrice);
+  LineUnitPrices.Append(*record.unitPrice);
 }
 
 // Instances that stand for the same component become one line: same REFERENCE, or, without one,
@@ -776,10 +802,11 @@ void QORMldBOMCom::AppendLine(const QORMldBOMInstanceRecord& record, int quantit
 // last record never heads a group; the buckets only spare walking every later record per head.
 void QORMldBOMCom::BuildLines(const std::vector<QORMldBOMInstanceRecord>& records) {
   const int count = static_cast<int>(records.size());
-  std::unordered_map<std::string, std::vector<int>> byReference;
+  // Keyed by the pooled text: equal references share one address.
+  std::unordered_map<const QORUnicodeString*, std::vector<int>> byReference;
   std::unordered_map<const void*, std::vector<int>> byObject;
   for (int j = 0; j < count; ++j) {
-    if (!records[j].reference.IsEmpty()) byReference[records[j].reference.Utf8()].push_back(j);
+    if (!records[j].reference->IsEmpty()) byReference[records[j].reference].push_back(j);
     if (records[j].product) byObject[ObjectIdentity(records[j].product)].push_back(j);
   }
   std::vector<int> counts(records.size(), 0);
@@ -788,8 +815,8 @@ void QORMldBOMCom::BuildLines(const std::vector<QORMldBOMInstanceRecord>& record
     if (counts[i] != 0) continue;
     const QORMldBOMInstanceRecord& head = records[i];
     claimed.clear();
-    if (!head.reference.IsEmpty()) {
-      claimed = byReference[head.reference.Utf8()];
+    if (!head.reference->IsEmpty()) {
+      claimed = byReference[head.reference];
     } else {
       QORListValQORBaseUnknown_var instances;
       QORTlgServicesProduct::GetAllInstanceFromProduct(head.product, instances);
