@@ -2,6 +2,7 @@
 // frames, labels, editors, buttons, combos and the multi-column list).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -452,6 +453,13 @@ class QOR_EXPORT QORDlgMultiList : public QORDialog {
   int GetVisibleColumnCount() const { return visibleColumns_; }
   int GetVisibleLineCount() const { return visibleLines_; }
 
+  // Host side, for views that redraw only what changed: a row's revision moves whenever its cells,
+  // icons, editability or selection change, the columns' revision whenever a column's title, width,
+  // editability, visibility or place does. Revisions come from one counter for every list of the
+  // process, so no two changes anywhere share one.
+  std::uint64_t GetRowRevision(int row) const;
+  std::uint64_t GetColumnsRevision() const { return columnsRevision_; }
+
  private:
   // A report fills a dozen of its many columns, so a column stores its cells only up to the last
   // row it wrote, and icons apart: a cell never written reads as empty.
@@ -467,21 +475,26 @@ class QOR_EXPORT QORDlgMultiList : public QORDialog {
     bool IsWritten(int row) const;
     QORUnicodeString TextAt(int row) const;
     QORUnicodeString IconAt(int row) const;
-    void Write(int row, const QORUnicodeString& text, const QORUnicodeString& icon);
+    // False when the cell already held this text and icon.
+    bool Write(int row, const QORUnicodeString& text, const QORUnicodeString& icon);
   };
   struct Row {
     bool editable = true;
     bool selected = false;
+    std::uint64_t revision = 0;
   };
   Column* ColumnAt(int position);
   const Column* ColumnAt(int position) const;
   void AddRow();
+  void RowChanged(std::size_t row);
+  void ColumnsChanged();
 
   std::vector<Column> columns_;
   std::vector<Row> rows_;
   int visibleColumns_ = 0;
   int visibleLines_ = 0;
   int selectedColumn_ = -1;
+  std::uint64_t columnsRevision_ = 0;
   int modifiedRow_ = -1;
   int modifiedColumn_ = -1;
   QORNotification* cellModify_;

@@ -3,6 +3,7 @@
 #include "QORDialogToolkit.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
@@ -21,6 +22,11 @@ bool IsPermutation(const int* permutation, int count, std::size_t columns) {
     seen[At(from)] = true;
   }
   return true;
+}
+
+std::uint64_t NextRevision() {
+  static std::atomic<std::uint64_t> counter{0};
+  return ++counter;
 }
 
 }  // namespace
@@ -45,7 +51,13 @@ const QORDlgMultiList::Column* QORDlgMultiList::ColumnAt(int position) const {
   return IsIndex(position, columns_.size()) ? &columns_[At(position)] : nullptr;
 }
 
-void QORDlgMultiList::AddRow() { rows_.push_back(Row{}); }
+void QORDlgMultiList::AddRow() { rows_.push_back(Row{true, false, NextRevision()}); }
+
+void QORDlgMultiList::RowChanged(std::size_t row) { rows_[row].revision = NextRevision(); }
+
+void QORDlgMultiList::ColumnsChanged() { columnsRevision_ = NextRevision(); }
+
+std::uint64_t QORDlgMultiList::GetRowRevision(int row) const { return IsIndex(row, rows_.size()) ? rows_[At(row)].revision : 0; }
 
 bool QORDlgMultiList::Column::IsWritten(int row) const { return IsIndex(row, written.size()) && written[At(row)]; }
 
@@ -58,7 +70,8 @@ QORUnicodeString QORDlgMultiList::Column::IconAt(int row) const {
   return found == icons.end() ? QORUnicodeString() : found->second;
 }
 
-void QORDlgMultiList::Column::Write(int row, const QORUnicodeString& text, const QORUnicodeString& icon) {
+bool QORDlgMultiList::Column::Write(int row, const QORUnicodeString& text, const QORUnicodeString& icon) {
+  if (IsWritten(row) && texts[At(row)] == text && IconAt(row) == icon) return false;
   if (!IsIndex(row, texts.size())) {
     texts.resize(At(row) + 1);
     written.resize(At(row) + 1, false);
@@ -69,6 +82,7 @@ void QORDlgMultiList::Column::Write(int row, const QORUnicodeString& text, const
     icons.erase(row);
   else
     icons[row] = icon;
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -80,6 +94,7 @@ void QORDlgMultiList::Column::Write(int row, const QORUnicodeString& text, const
 void QORDlgMultiList::SetColumnTitles(const QORListOfQORUnicodeString& titles) {
   columns_.resize(At(titles.Size()));
   for (std::size_t i = 0; i < columns_.size(); ++i) columns_[i].title = titles.Items()[i];
+  ColumnsChanged();
 }
 
 void QORDlgMultiList::GetColumnTitles(QORListOfQORUnicodeString& titles) const {
@@ -93,7 +108,10 @@ QORUnicodeString QORDlgMultiList::GetColumnTitle(int position) const {
 }
 
 void QORDlgMultiList::SetColumnTextWidth(int position, int width) {
-  if (Column* column = ColumnAt(position)) column->width = width;
+  if (Column* column = ColumnAt(position)) {
+    column->width = width;
+    ColumnsChanged();
+  }
 }
 
 int QORDlgMultiList::GetColumnTextWidth(int position) const {
@@ -102,7 +120,10 @@ int QORDlgMultiList::GetColumnTextWidth(int position) const {
 }
 
 void QORDlgMultiList::SetColumnEditable(int position, int editable) {
-  if (Column* column = ColumnAt(position)) column->editable = editable != 0;
+  if (Column* column = ColumnAt(position)) {
+    column->editable = editable != 0;
+    ColumnsChanged();
+  }
 }
 
 int QORDlgMultiList::GetColumnEditable(int position) const {
@@ -111,7 +132,10 @@ int QORDlgMultiList::GetColumnEditable(int position) const {
 }
 
 void QORDlgMultiList::SetColumnVisibility(int position, int visibility) {
-  if (Column* column = ColumnAt(position)) column->visibility = visibility;
+  if (Column* column = ColumnAt(position)) {
+    column->visibility = visibility;
+    ColumnsChanged();
+  }
 }
 
 int QORDlgMultiList::GetColumnVisibility(int position) const {
@@ -125,6 +149,7 @@ void QORDlgMultiList::ReorderColumns(const int* permutation, int count, int /*fl
   moved.reserve(At(count));
   for (int i = 0; i < count; ++i) moved.push_back(std::move(columns_[At(permutation[i])]));
   std::move(moved.begin(), moved.end(), columns_.begin());
+  ColumnsChanged();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -148,7 +173,7 @@ void QORDlgMultiList::SetColumnItem(int position, const QORUnicodeString& text, 
     if (rows_.empty() || position == 0 || ColumnAt(position)->IsWritten(GetLineCount() - 1)) AddRow();
     row = GetLineCount() - 1;
   }
-  ColumnAt(position)->Write(row, text, icon);
+  if (ColumnAt(position)->Write(row, text, icon)) RowChanged(At(row));
 }
 
 HRESULT QORDlgMultiList::GetColumnItem(int position, QORUnicodeString& text, int row) const {
@@ -166,7 +191,9 @@ QORUnicodeString QORDlgMultiList::GetCellIcon(int position, int row) const {
 }
 
 void QORDlgMultiList::SetRowEditable(int row, int editable) {
-  if (IsIndex(row, rows_.size())) rows_[At(row)].editable = editable != 0;
+  if (!IsIndex(row, rows_.size()) || rows_[At(row)].editable == (editable != 0)) return;
+  rows_[At(row)].editable = editable != 0;
+  RowChanged(At(row));
 }
 
 int QORDlgMultiList::GetRowEditable(int row) const { return IsIndex(row, rows_.size()) && rows_[At(row)].editable ? 1 : 0; }
@@ -191,15 +218,18 @@ void QORDlgMultiList::GetSelect(int* rows, int size) const {
 
 bool QORDlgMultiList::IsRowSelected(int row) const { return IsIndex(row, rows_.size()) && rows_[At(row)].selected; }
 
-void QORDlgMultiList::ClearSelect() {
-  for (Row& r : rows_) r.selected = false;
-}
+void QORDlgMultiList::ClearSelect() { SetSelect({}); }
 
 // Replaces the selection; rows that do not exist are left out.
 void QORDlgMultiList::SetSelect(const std::vector<int>& rows) {
-  ClearSelect();
+  std::vector<bool> chosen(rows_.size(), false);
   for (int row : rows)
-    if (IsIndex(row, rows_.size())) rows_[At(row)].selected = true;
+    if (IsIndex(row, rows_.size())) chosen[At(row)] = true;
+  for (std::size_t r = 0; r < rows_.size(); ++r)
+    if (rows_[r].selected != chosen[r]) {
+      rows_[r].selected = chosen[r];
+      RowChanged(r);
+    }
 }
 
 int QORDlgMultiList::GetModifiedCell(int& row, int& position) const {

@@ -1,11 +1,12 @@
-// Tests of the toolkit's notifications where they can go wrong: handlers removed or gone while a
-// notification travels, copies of subscribers, and exclusive radio buttons.
+// Tests of the toolkit where it can go wrong: handlers removed or gone while a notification
+// travels, copies of subscribers, exclusive radio buttons, and the revisions a table's views follow.
 #include "QORCommandEngine.h"
 #include "QORDialogToolkit.h"
 #include "QORMessages.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -128,6 +129,45 @@ TEST_F(ToolkitTest, ClickingARadioButtonUnchecksItsFrameSiblingsBeforeAnyoneHear
   log.clear();
   EXPECT_TRUE(QORDlgRadioButton::ClickExclusive(letter).empty());
   EXPECT_TRUE(log.empty());
+}
+
+// A view redraws a row only when its revision moved: a change that moves none leaves the page stale,
+// one that moves every row makes a large table slow to follow.
+TEST_F(ToolkitTest, EachTableChangeMovesTheRevisionsOfWhatItChanged) {
+  struct Case {
+    const char* change;
+    std::function<void(QORDlgMultiList&)> make;
+    std::vector<int> rowsMoved;
+    bool columnsMoved;
+  };
+  const Case cases[] = {
+      {"a cell written", [](QORDlgMultiList& l) { l.SetColumnItem(1, "9", 2, QORDlgDataModify); }, {2}, false},
+      {"a cell written again with its text", [](QORDlgMultiList& l) { l.SetColumnItem(1, "2", 2, QORDlgDataModify); }, {}, false},
+      {"an icon put on a cell", [](QORDlgMultiList& l) { l.SetColumnItem(0, "c", "I_MoveUp", 0, QORDlgDataModify); }, {0}, false},
+      {"a row appended", [](QORDlgMultiList& l) { l.SetColumnItem(0, "d"); }, {3}, false},
+      {"a row locked", [](QORDlgMultiList& l) { l.SetRowEditable(1, 0); }, {1}, false},
+      {"a row selected", [](QORDlgMultiList& l) { l.SetSelect({1}); }, {1}, false},
+      {"the selection moved", [](QORDlgMultiList& l) { l.SetSelect({0}); l.SetSelect({2}); }, {0, 2}, false},
+      {"the selection cleared with none", [](QORDlgMultiList& l) { l.ClearSelect(); }, {}, false},
+      {"a column hidden", [](QORDlgMultiList& l) { l.SetColumnVisibility(1, QORDlgHide); }, {}, true},
+      {"columns swapped", [](QORDlgMultiList& l) { const int order[] = {1, 0}; l.ReorderColumns(order, 2, 0); }, {}, true},
+      {"a column renamed", [](QORDlgMultiList& l) { l.SetColumnTitles(QORListOfQORUnicodeString{"A", "Qty"}); }, {}, true},
+  };
+  for (const Case& c : cases) {
+    auto* list = new QORDlgMultiList(root, "ListBOM");
+    list->SetColumnTitles(QORListOfQORUnicodeString{"Part", "Qty"});
+    for (const char* text : {"a", "b", "c"}) list->SetColumnItem(0, text);
+    for (int row = 0; row < 3; ++row) list->SetColumnItem(1, std::to_string(row), row, QORDlgDataModify);
+    std::vector<std::uint64_t> before;
+    for (int row = 0; row < 3; ++row) before.push_back(list->GetRowRevision(row));
+    const std::uint64_t columns = list->GetColumnsRevision();
+    c.make(*list);
+    std::vector<int> moved;
+    for (int row = 0; row < list->GetLineCount(); ++row)
+      if (row >= 3 || list->GetRowRevision(row) != before[static_cast<std::size_t>(row)]) moved.push_back(row);
+    EXPECT_EQ(moved, c.rowsMoved) << c.change;
+    EXPECT_EQ(list->GetColumnsRevision() != columns, c.columnsMoved) << c.change;
+  }
 }
 
 }  // namespace
