@@ -128,6 +128,7 @@ class QORList {
   }
   void RemovePosition(int index) { items_.erase(items_.begin() + Checked(index)); }
   void RemoveAll() { items_.clear(); }
+  void Reserve(std::size_t count) { items_.reserve(count); }
   // Position of the first element equal to item, or 0.
   int Locate(const T& item) const {
     for (std::size_t i = 0; i < items_.size(); ++i)
@@ -294,7 +295,9 @@ class QORVar {
   static I* Query(J* p) {
     if (!p) return nullptr;
     I* q = QORInterfaceCast<I>(p);
-    if (q && static_cast<const QORBaseUnknown*>(q)->HidesInterface(I::ClassName())) return nullptr;
+    // Every object is a QORBaseUnknown: only a narrower interface can be hidden.
+    if constexpr (!std::is_same_v<I, QORBaseUnknown>)
+      if (q && static_cast<const QORBaseUnknown*>(q)->HidesInterface(I::ClassName())) return nullptr;
     return q;
   }
   void Acquire() {

@@ -21,15 +21,12 @@ class QOR_EXPORT QORHSO : public virtual QORBaseUnknown {
   // Host side: the paths in the set, in the order added.
   const std::vector<QORPathElement_var>& Elements() const { return elements_; }
   bool IsOpenForAdditions() const { return adding_; }
-  // The paths in the set as instance paths ("MOLD/Plate.1/Pin.2"), in the order added; kept until
-  // the set changes, since every state the page is sent carries them.
-  const std::vector<std::string>& RenderedPaths() const;
+  // The paths in the set as instance paths ("MOLD/Plate.1/Pin.2"), in the order added.
+  std::vector<std::string> RenderedPaths() const;
 
  private:
   std::vector<QORPathElement_var> elements_;
   bool adding_ = false;
-  mutable std::vector<std::string> rendered_;
-  mutable bool renderedValid_ = false;
 };
 QOR_DECLARE_HANDLE(QORHSO);
 

@@ -28,24 +28,21 @@ std::string ElementName(const QORBaseUnknown_var& element) {
 void QORHSO::Empty() {
   elements_.clear();
   adding_ = false;
-  renderedValid_ = false;
 }
 
 void QORHSO::AddElements(QORPathElement* path) {
   if (!path) return;
   elements_.emplace_back(path);
   adding_ = true;
-  renderedValid_ = false;
 }
 
 void QORHSO::EndAddElements() { adding_ = false; }
 
-const std::vector<std::string>& QORHSO::RenderedPaths() const {
-  if (renderedValid_) return rendered_;
+std::vector<std::string> QORHSO::RenderedPaths() const {
   // The paths of a large set share their upper elements: each element is named once.
   std::unordered_map<const QORBaseUnknown*, std::string> names;
-  rendered_.clear();
-  rendered_.reserve(elements_.size());
+  std::vector<std::string> rendered;
+  rendered.reserve(elements_.size());
   for (const QORPathElement_var& path : elements_) {
     std::string text;
     for (const QORBaseUnknown_var& element : path->Elements()) {
@@ -54,10 +51,9 @@ const std::vector<std::string>& QORHSO::RenderedPaths() const {
       if (added) named->second = ElementName(element);
       text += named->second;
     }
-    rendered_.push_back(std::move(text));
+    rendered.push_back(std::move(text));
   }
-  renderedValid_ = true;
-  return rendered_;
+  return rendered;
 }
 
 // ---------------------------------------------------------------------------------------------

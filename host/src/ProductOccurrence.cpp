@@ -148,6 +148,7 @@ QORListValQORBaseUnknown_var ProductOccurrence::PathFromTop() {
   std::vector<ProductOccurrence*> upward;
   for (ProductOccurrence* at = this; at; at = at->father_) upward.push_back(at);
   QORListValQORBaseUnknown_var path;
+  path.Reserve(upward.size());
   for (auto it = upward.rbegin(); it != upward.rend(); ++it) path.Append(QORBaseUnknown_var(*it));
   return path;
 }
