@@ -34,7 +34,7 @@ const page = {
   state: null,
   tree: null, // the flat product tree (see loadTree)
   treeSerial: null, // of the tree drawn; the host counts the molds it opened
-  highlighted: null, // the state's list of highlighted paths last marked
+  highlighted: null, // the state's highlighted places in the tree, last marked
   widgets: new Map(), // widget id -> { json, element, ... }
   grids: new Map(), // the dialog's grid frames -> their resize observers; they flow when too narrow
   dialogSignature: '',
@@ -302,7 +302,7 @@ async function loadTree(serial) {
   const nodes = flat.nodes;
   const count = nodes.length;
   const tree = {
-    nodes, count, paths: new Array(count), byPath: new Map(), parent: new Int32Array(count), end: new Int32Array(count),
+    serial, nodes, count, paths: new Array(count), byPath: new Map(), parent: new Int32Array(count), end: new Int32Array(count),
     expanded: new Uint8Array(count), marked: new Uint8Array(count), markedList: [], visible: new Int32Array(0), pool: [], cursor: -1, picked: -1, active: count ? 0 : -1,
   };
   const open = [];
@@ -478,22 +478,22 @@ function treeIcon(kind) {
   return treeIcons.get(known).cloneNode(true);
 }
 
-// The marked components come into view with their ancestors expanded; the first is scrolled to.
-function markHighlighted(paths) {
-  page.highlighted = paths;
-  if (window.moldbomView) window.moldbomView.highlight(paths);
+// The marked components (places in the tree, ascending) come into view with their ancestors
+// expanded; the first is scrolled to. Places name the tree of the state's serial: while another
+// tree loads, the marks wait for it.
+function markHighlighted(places) {
+  page.highlighted = places;
   const tree = page.tree;
-  if (!tree) return;
+  if (!tree || tree.serial !== page.treeSerial) return;
   for (const i of tree.markedList) tree.marked[i] = 0;
   tree.markedList = [];
-  for (const path of paths) {
-    const i = tree.byPath.get(path);
-    if (i === undefined || tree.marked[i]) continue;
+  for (const i of places) {
+    if (!(i >= 0 && i < tree.count) || tree.marked[i]) continue;
     tree.marked[i] = 1;
     tree.markedList.push(i);
     for (let up = tree.parent[i]; up >= 0 && !tree.expanded[up]; up = tree.parent[up]) tree.expanded[up] = 1;
   }
-  tree.markedList.sort((a, b) => a - b);
+  if (window.moldbomView) window.moldbomView.highlight(tree.markedList.map((i) => tree.paths[i]));
   tree.cursor = -1;
   const count = tree.markedList.length;
   $('tree-marks').hidden = count === 0;

@@ -13,11 +13,11 @@ std::string Dump(const nlohmann::json& json) {
 }  // namespace
 
 const std::string& PublishedState::Text() const {
-  std::call_once(written_, [this] { text_ = Dump(*json_); });
+  std::call_once(written_, [this] { text_ = Dump(state_->Whole()); });
   return text_;
 }
 
-void SnapshotHub::PublishState(nlohmann::json json) {
+void SnapshotHub::PublishState(PageState pageState) {
   // The difference and the text are made before the lock: readers are not held up by them.
   nlohmann::json delta;
   long from = 0;
@@ -25,7 +25,7 @@ void SnapshotHub::PublishState(nlohmann::json json) {
     std::lock_guard lock(mutex_);
     from = versions_.state;
   }
-  auto published = std::make_shared<const nlohmann::json>(std::move(json));
+  auto published = std::make_shared<const PageState>(std::move(pageState));
   delta = StateDelta(*lastState_, *published);
   delta["from"] = from;
   delta["to"] = from + 1;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "PageState.h"
 
 namespace moldbom {
 
@@ -26,11 +26,11 @@ struct WorkProgress {
 // pages mostly follow the deltas and the text of a large table is long to write.
 class PublishedState {
  public:
-  explicit PublishedState(std::shared_ptr<const nlohmann::json> json) : json_(std::move(json)) {}
+  explicit PublishedState(std::shared_ptr<const PageState> state) : state_(std::move(state)) {}
   const std::string& Text() const;
 
  private:
-  std::shared_ptr<const nlohmann::json> json_;
+  std::shared_ptr<const PageState> state_;
   mutable std::once_flag written_;
   mutable std::string text_;
 };
@@ -57,7 +57,7 @@ class SnapshotHub {
   };
 
   // Host thread: the new state; its difference from the last one is kept for the streams.
-  void PublishState(nlohmann::json state);
+  void PublishState(PageState state);
   void SetBusy(bool busy);
   // Any thread, often: a busy host's progress. Cleared when the host becomes busy again.
   void SetProgress(WorkProgress progress);
@@ -80,7 +80,7 @@ class SnapshotHub {
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   Versions versions_{0, 0, 0};
-  std::shared_ptr<const nlohmann::json> lastState_ = std::make_shared<const nlohmann::json>();
+  std::shared_ptr<const PageState> lastState_ = std::make_shared<const PageState>();
   std::shared_ptr<const PublishedState> state_ = std::make_shared<const PublishedState>(lastState_);
   std::deque<std::shared_ptr<const std::string>> deltas_;  // the last leads to versions_.state
   bool busy_ = false;

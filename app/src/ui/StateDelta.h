@@ -4,13 +4,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "PageState.h"
+
 namespace moldbom {
 
-// The change from before to after, both as BuildStateJson makes them. Top-level entries that
-// differ go under "set", except the dialog: when its widget tree keeps its shape, only changed
-// widget fields ("widgets": id -> fields) and changed list rows ("lists": id -> {"rowCount",
-// "rows": [[index, row], ...]} plus changed column data) are given; otherwise "dialog" holds it whole.
-// Equal states give an empty object.
-nlohmann::json StateDelta(const nlohmann::json& before, const nlohmann::json& after);
+// The change from before to after. Top-level entries that differ go under "set", except the
+// dialog: when its widget tree keeps its shape, only changed widget fields ("widgets": id ->
+// fields) and changed table rows ("lists": id -> {"rowCount", "rows": [[index, row], ...]} plus
+// changed column data) are given; otherwise "dialog" holds it whole, rows included. A row shared
+// by both states is not looked into. Equal states give an empty object.
+nlohmann::json StateDelta(const PageState& before, const PageState& after);
 
 }  // namespace moldbom

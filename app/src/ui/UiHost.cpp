@@ -89,7 +89,9 @@ Outcome UiHost::Initialise() {
 
 void UiHost::ShowMold() {
   if (onMoldShown_) onMoldShown_(session_->Document()->FileName());
-  hub_.SetTree(BuildTreeJson(*session_->Document()));
+  TreeJson tree = BuildTreeJson(*session_->Document());
+  hub_.SetTree(std::move(tree.text));
+  treeIndex_ = std::move(tree.index);
   ++treeSerial_;
   loadWarning_ = DuplicateNamesWarning(*session_->Document());
 }
@@ -124,8 +126,9 @@ void UiHost::Publish() {
     std::lock_guard lock(savedMutex_);
     if (saved_) savedReport = saved_->csvPath;
   }
-  hub_.PublishState(BuildStateJson({presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_,
-                                    presenter_.StatusNotices(), treeSerial_, savedReport}));
+  hub_.PublishState(BuildPageState({presenter_.OpenBox(), presenter_.CheckFailures(), notice_, loadWarning_,
+                                    presenter_.StatusNotices(), treeSerial_, savedReport},
+                                   tableRows_, treeIndex_));
 }
 
 Expected<UiHost::Download> UiHost::SavedReportAsSpreadsheet() const {

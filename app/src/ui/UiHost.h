@@ -129,6 +129,8 @@ class UiHost {
   std::optional<Notice> notice_;
   std::optional<std::string> loadWarning_;
   long treeSerial_ = 0;
+  TreeIndex treeIndex_;
+  TableRowCache tableRows_;
   // The instance path of the product the running command analysed, once it did.
   std::optional<std::string> analysedPath_;
 

@@ -1,11 +1,12 @@
 // JSON views of the host's widget model and product structure for the page.
 #include "UiSnapshot.h"
 
-#include "ProductParameters.h"
+#include <algorithm>
 
 #include <nlohmann/json.hpp>
 
 #include "HostSession.h"
+#include "ProductParameters.h"
 #include "QORCommandEngine.h"
 #include "QORDialogToolkit.h"
 #include "QOREditor.h"
@@ -48,6 +49,26 @@ Json FrameLayout(const QORDialog& widget) {
   return layout;
 }
 
+// A row as the page draws it: the cells up to the last shown column, a hidden one as null.
+PageState::Row RowJson(const QORDlgMultiList& list, int row, const std::vector<bool>& shown) {
+  Json cells = Json::array();
+  Json icons = Json::object();
+  for (std::size_t position = 0; position < shown.size(); ++position) {
+    const int at = static_cast<int>(position);
+    if (!shown[position]) {
+      cells.push_back(nullptr);
+      continue;
+    }
+    QORUnicodeString text;
+    cells.push_back(list.GetColumnItem(at, text, row) == S_OK ? Utf8(text) : std::string());
+    if (const QORUnicodeString icon = list.GetCellIcon(at, row); !icon.IsEmpty()) icons[std::to_string(position)] = Utf8(icon);
+  }
+  return std::make_shared<const Json>(Json{{"cells", std::move(cells)},
+                                           {"icons", std::move(icons)},
+                                           {"editable", list.GetRowEditable(row) != 0},
+                                           {"selected", list.IsRowSelected(row)}});
+}
+
 Json ListJson(const QORDlgMultiList& list) {
   Json columns = Json::array();
   for (int position = 0; position < list.GetColumnCount(); ++position)
@@ -55,34 +76,7 @@ Json ListJson(const QORDlgMultiList& list) {
                        {"width", list.GetColumnTextWidth(position)},
                        {"visible", list.GetColumnVisibility(position) == QORDlgShow},
                        {"editable", list.GetColumnEditable(position) != 0}});
-  // The table is rebuilt after every event, so its rows are built in place, never copied.
-  std::vector<bool> shown;
-  for (int position = 0; position < list.GetColumnCount(); ++position)
-    shown.push_back(list.GetColumnVisibility(position) == QORDlgShow);
-  Json rows = Json::array();
-  rows.get_ref<Json::array_t&>().reserve(static_cast<std::size_t>(list.GetLineCount()));
-  for (int row = 0; row < list.GetLineCount(); ++row) {
-    Json cells = Json::array();
-    cells.get_ref<Json::array_t&>().reserve(shown.size());
-    Json icons = Json::object();
-    for (int position = 0; position < list.GetColumnCount(); ++position) {
-      if (!shown[static_cast<std::size_t>(position)]) {
-        cells.push_back(nullptr);
-        continue;
-      }
-      QORUnicodeString text;
-      cells.push_back(list.GetColumnItem(position, text, row) == S_OK ? Utf8(text) : std::string());
-      if (const QORUnicodeString icon = list.GetCellIcon(position, row); !icon.IsEmpty())
-        icons[std::to_string(position)] = Utf8(icon);
-    }
-    Json& entry = rows.emplace_back(Json::object());
-    entry["cells"] = std::move(cells);
-    entry["icons"] = std::move(icons);
-    entry["editable"] = list.GetRowEditable(row) != 0;
-    entry["selected"] = list.IsRowSelected(row);
-  }
   return {{"columns", std::move(columns)},
-          {"rows", std::move(rows)},
           {"selectedColumn", list.GetSelectedColumn()},
           {"visibleLines", list.GetVisibleLineCount()},
           {"visibleColumns", list.GetVisibleColumnCount()}};
@@ -98,7 +92,13 @@ Json ComboLines(const QORDlgCombo& combo) {
   return lines;
 }
 
-void AddKindState(const QORDialog& widget, Json& json) {
+// What the widget JSON is built with: the table rows go apart from it.
+struct Tables {
+  TableRowCache& cache;
+  std::map<std::string, std::vector<PageState::Row>>& rows;
+};
+
+void AddKindState(const QORDialog& widget, Json& json, Tables& tables) {
   const WidgetStyles styles = StylesOf(widget);
   switch (KindOf(widget)) {
     case WidgetKind::Editor: {
@@ -126,9 +126,12 @@ void AddKindState(const QORDialog& widget, Json& json) {
     case WidgetKind::PushButton:
       json["repetitive"] = styles.repetitive;
       break;
-    case WidgetKind::MultiList:
-      json["list"] = ListJson(*As<QORDlgMultiList>(&widget));
+    case WidgetKind::MultiList: {
+      const auto& list = *As<QORDlgMultiList>(&widget);
+      json["list"] = ListJson(list);
+      tables.rows[widget.GetName()] = tables.cache.Rows(widget.GetName(), list);
       break;
+    }
     case WidgetKind::Dialog:
       json["okEnabled"] = As<QORDlgDialog>(&widget)->GetOKSensitivity() == QORDlgEnable;
       break;
@@ -137,7 +140,7 @@ void AddKindState(const QORDialog& widget, Json& json) {
   }
 }
 
-Json WidgetJson(const QORDialog& widget) {
+Json WidgetJson(const QORDialog& widget, Tables& tables) {
   Json json = {{"id", widget.GetName()},
                {"kind", KindName(widget)},
                {"style", widget.GetStyle()},
@@ -148,12 +151,12 @@ Json WidgetJson(const QORDialog& widget) {
   if (const QORDialog::Grid& grid = widget.GetGridConstraints(); grid.set)
     json["grid"] = {{"row", grid.row}, {"column", grid.column}, {"columnSpan", grid.columnSpan},
                     {"rowSpan", grid.rowSpan}, {"justification", grid.justification}};
-  AddKindState(widget, json);
+  AddKindState(widget, json, tables);
   if (const WidgetKind kind = KindOf(widget); kind == WidgetKind::Frame || kind == WidgetKind::Dialog)
     json["layout"] = FrameLayout(widget);
   Json children = Json::array();
   for (const QORDialog* child : widget.GetChildren())
-    if (child) children.push_back(WidgetJson(*child));
+    if (child) children.push_back(WidgetJson(*child, tables));
   json["children"] = std::move(children);
   return json;
 }
@@ -176,12 +179,21 @@ Json NoticesJson(const std::vector<UiPresenter::StatusNotice>& notices) {
   return list;
 }
 
-Json HighlightedJson() {
-  Json paths = Json::array();
+// The places in the tree of the highlighted instances, ascending; an element the tree does not
+// show is left out.
+Json HighlightedJson(const TreeIndex& tree) {
+  std::vector<int> places;
   if (QORFrmEditor* editor = QORFrmEditor::GetCurrentEditor())
     if (QORHSO* hso = editor->GetHSO())
-      for (const std::string& path : hso->RenderedPaths()) paths.push_back(path);
-  return paths;
+      for (const QORPathElement_var& path : hso->Elements()) {
+        if (!path || path->Elements().Size() == 0) continue;
+        const QORBaseUnknown_var& leaf = path->Elements()[path->Elements().Size()];
+        if (const auto found = tree.find(dynamic_cast<const void*>(leaf.Get())); found != tree.end())
+          places.push_back(found->second);
+      }
+  std::sort(places.begin(), places.end());
+  places.erase(std::unique(places.begin(), places.end()), places.end());
+  return places;
 }
 
 Json ModalJson(const std::optional<ModalBox>& modal) {
@@ -203,10 +215,10 @@ Json CommandJson() {
   return {{"name", command->GetName()}, {"state", QORCommandHost::CurrentStateName()}};
 }
 
-Json DialogJson() {
+Json DialogJson(Tables& tables) {
   const QORDlgDialog* dialog = HostSession::CommandDialog();
   if (!dialog || dialog->GetVisibility() != QORDlgShow) return nullptr;
-  return WidgetJson(*dialog);
+  return WidgetJson(*dialog, tables);
 }
 
 // The kind a person sees in the tree: assemblies, plain parts, plates, or the tooling type of a
@@ -220,11 +232,40 @@ std::pair<std::string, std::string> InstanceKind(const QORIProduct_var& instance
 
 }  // namespace
 
-Json BuildStateJson(const SnapshotExtras& extras) {
-  return {{"command", CommandJson()},
-          {"dialog", DialogJson()},
-          {"boxes", BoxesJson()},
-          {"highlighted", HighlightedJson()},
+std::vector<PageState::Row> TableRowCache::Rows(const std::string& id, const QORDlgMultiList& list) {
+  Table& table = tables_[id];
+  const int count = list.GetLineCount();
+  if (table.columns != list.GetColumnsRevision()) {
+    table.columns = list.GetColumnsRevision();
+    table.rows.clear();
+  }
+  table.rows.resize(static_cast<std::size_t>(count));
+  // Only the columns up to the last shown one are sent.
+  std::vector<bool> shown;
+  for (int position = 0; position < list.GetColumnCount(); ++position)
+    shown.push_back(list.GetColumnVisibility(position) == QORDlgShow);
+  while (!shown.empty() && !shown.back()) shown.pop_back();
+  std::vector<PageState::Row> rows;
+  rows.reserve(table.rows.size());
+  for (int row = 0; row < count; ++row) {
+    auto& [revision, json] = table.rows[static_cast<std::size_t>(row)];
+    if (!json || revision != list.GetRowRevision(row)) {
+      revision = list.GetRowRevision(row);
+      json = RowJson(list, row, shown);
+    }
+    rows.push_back(json);
+  }
+  return rows;
+}
+
+PageState BuildPageState(const SnapshotExtras& extras, TableRowCache& rowCache, const TreeIndex& tree) {
+  PageState state;
+  Tables tables{rowCache, state.rows};
+  Json dialog = DialogJson(tables);
+  state.json = {{"command", CommandJson()},
+                {"dialog", std::move(dialog)},
+                {"boxes", BoxesJson()},
+                {"highlighted", HighlightedJson(tree)},
           {"modal", ModalJson(extras.modal)},
           {"checkFailures", extras.checkFailures},
           {"notice", extras.notice ? Json{{"serial", extras.notice->serial}, {"text", extras.notice->text}} : Json()},
@@ -232,9 +273,11 @@ Json BuildStateJson(const SnapshotExtras& extras) {
           {"notices", NoticesJson(extras.notices)},
           {"tree", extras.treeSerial},
           {"savedReport", extras.savedReport ? Json(*extras.savedReport) : Json()}};
+  return state;
 }
 
-std::string BuildTreeJson(const QORMoldDocument& document) {
+TreeJson BuildTreeJson(const QORMoldDocument& document) {
+  TreeJson tree;
   Json nodes = Json::array();
   std::vector<std::string> ancestors;  // paths of the instances above the one visited
   document.Walk([&](const QORIProduct_var& instance, int depth) {
@@ -246,12 +289,14 @@ std::string BuildTreeJson(const QORMoldDocument& document) {
     Json node = Json::array({depth, Utf8(name), Utf8(instance->GetPartNumber()), kind, type});
     const std::string derived = depth == 0 ? Utf8(name) : ancestors.back() + "/" + Utf8(name);
     if (path != derived) node.push_back(path);
+    tree.index.emplace(dynamic_cast<const void*>(instance.Get()), static_cast<int>(nodes.size()));
     nodes.push_back(std::move(node));
     ancestors.push_back(std::move(path));
   });
   // The user-property names are the suggestions of the user-property column field.
-  return Json{{"nodes", std::move(nodes)}, {"userProperties", UserPropertyNames(document)}}.dump(
+  tree.text = Json{{"nodes", std::move(nodes)}, {"userProperties", UserPropertyNames(document)}}.dump(
       -1, ' ', /*ensure_ascii=*/false, Json::error_handler_t::replace);
+  return tree;
 }
 
 }  // namespace moldbom

@@ -2,14 +2,18 @@
 // command, the dialog's widget model, the open file boxes, the highlighted set and any modal box.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
+#include "PageState.h"
 #include "UiPresenter.h"
 
+class QORDlgMultiList;
 class QORMoldDocument;
 
 namespace moldbom {
@@ -31,13 +35,36 @@ struct SnapshotExtras {
   std::optional<std::string> savedReport;  // the report saved last, which the page offers as a spreadsheet
 };
 
-// Host thread only: reads the running command, its dialog and the host's boxes and editor.
-nlohmann::json BuildStateJson(const SnapshotExtras& extras);
+// Each instance of the mold's tree by its identity (the whole object), at its place in walk order.
+using TreeIndex = std::unordered_map<const void*, int>;
+
+// The JSON of each table row, kept from one state to the next and made again only when the row's
+// revision or its table's columns changed. Host thread only.
+class TableRowCache {
+ public:
+  std::vector<PageState::Row> Rows(const std::string& id, const QORDlgMultiList& list);
+
+ private:
+  struct Table {
+    std::uint64_t columns = 0;
+    std::vector<std::pair<std::uint64_t, PageState::Row>> rows;  // revision, JSON
+  };
+  std::map<std::string, Table> tables_;  // by widget id
+};
+
+// Host thread only: reads the running command, its dialog and the host's boxes and editor. The
+// highlighted set is given as places in the tree.
+PageState BuildPageState(const SnapshotExtras& extras, TableRowCache& rows, const TreeIndex& tree);
+
+struct TreeJson {
+  std::string text;
+  TreeIndex index;
+};
 
 // Host thread only: the product tree of the mold in walk order, one array per instance:
 // [depth, name, part number, kind (assembly, part, plate or component), tooling type], and a
 // sixth entry, the instance path, only where it is not the parent's path, "/" and the name; and
 // the mold's user-property names.
-std::string BuildTreeJson(const QORMoldDocument& document);
+TreeJson BuildTreeJson(const QORMoldDocument& document);
 
 }  // namespace moldbom
