@@ -1,5 +1,5 @@
-// Tests of the state-command engine: a command shaped like the BOM command, its states and
-// transitions, how it ends, and the host's delayed destruction of dialogs and agents.
+// Tests of the state-command engine: a command shaped like the BOM command, its agents, how it
+// ends, and the host's delayed destruction of dialogs and agents.
 #include "QORCommandEngine.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,6 @@ namespace {
 struct Trace {
   int commandsDestroyed = 0, dialogsDestroyed = 0, boxAsked = 0, closed = 0;
   std::vector<std::string> reports;  // "valued" or "re-armed": the agent's state as the action began
-  std::vector<std::string> saved;
   bool rearmReport = true;
   bool refuseActivation = false;
 };
@@ -91,10 +90,6 @@ class EngineTestCom : public QORStateCommand {
     AddTransition(initial, nullptr, IsOutputSetCondition(closeAgent), Action(Method(&EngineTestCom::ActClose)));
     AddTransition(initial, initial, IsOutputSetCondition(reportAgent), Action(Method(&EngineTestCom::ActSelReport)));
     AddTransition(initial, initial, IsOutputSetCondition(productAgent), Action(Method(&EngineTestCom::ActSelProd)));
-    AddTransition(select, initial, IsLastModifiedAgentCondition(saveBoxAgent, saveBox->GetCancelNotification()),
-                  Action(Method(&EngineTestCom::CancelBox)));
-    AddTransition(select, initial, IsLastModifiedAgentCondition(saveBoxAgent, saveBox->GetOKNotification()),
-                  Action(Method(&EngineTestCom::SaveAsBom)));
   }
 
   QORBoolean BomAsked(void*) {
@@ -114,15 +109,6 @@ class EngineTestCom : public QORStateCommand {
   QORBoolean ActSelProd(void*) {
     productAgent->InitializeAcquisition();
     return TRUE;
-  }
-  QORBoolean CancelBox(void*) {
-    saveBox->SetVisibility(QORDlgHide);
-    saveBoxAgent->InitializeAcquisition();
-    return TRUE;
-  }
-  QORBoolean SaveAsBom(void*) {
-    trace.saved.push_back(saveBox->GetSelectedPath().Utf8());
-    return CancelBox(nullptr);
   }
 
   static QORActionMethod Method(QORBoolean (EngineTestCom::*method)(void*)) {
@@ -159,11 +145,6 @@ class CommandEngineTest : public ::testing::Test {
     EXPECT_TRUE(QORCommandHost::StartCommand("EngineTestCom"));
     return dynamic_cast<EngineTestCom*>(QORCommandHost::RunningCommand());
   }
-  // One user event: what the application's event layer does for a click.
-  static void ClickReport(EngineTestCom* command) {
-    command->dialog->report->Dispatch(command->dialog->report->GetPushBActivateNotification());
-    QORCommandHost::EndOfUserEvent();
-  }
   static void NameProfile(QORDlgDialog* dialog) {
     auto* notification = new QORMldFileOpenOKNotif();
     QORCleaner::DeleteOnTransactionEnd(notification);
@@ -172,30 +153,6 @@ class CommandEngineTest : public ::testing::Test {
   }
   static bool BoxIsOpen() { return !QORFileBoxHost::OpenBoxes().empty(); }
 };
-
-TEST_F(CommandEngineTest, ReportButtonShowsTheBoxAndCancelReturns) {
-  EngineTestCom* command = Start();
-  ClickReport(command);
-  EXPECT_EQ(QORCommandHost::CurrentStateName(), "Select Bom File");
-  EXPECT_TRUE(BoxIsOpen());
-  // The button stays valued while the box is up, so a second click asks nothing more.
-  ClickReport(command);
-  EXPECT_EQ(trace.boxAsked, 1);
-
-  EXPECT_TRUE(QORFileBoxHost::Answer("SaveBom", false, ""));
-  QORCommandHost::EndOfUserEvent();
-  EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
-  EXPECT_FALSE(BoxIsOpen());
-  EXPECT_FALSE(command->saveBoxAgent->IsOutputSet());
-  EXPECT_TRUE(trace.saved.empty());
-
-  // Back in the first state the button was re-armed: the box can be asked for again and saved.
-  ClickReport(command);
-  EXPECT_EQ(trace.boxAsked, 2);
-  EXPECT_TRUE(QORFileBoxHost::Answer("SaveBom", true, "out/bom.csv"));
-  EXPECT_EQ(trace.saved, std::vector<std::string>{"out/bom.csv"});
-  EXPECT_EQ(QORCommandHost::CurrentStateName(), "InitialState");
-}
 
 // Another agent's event must not run the report transition's second operand (showing the box).
 TEST_F(CommandEngineTest, AnAgentKeepsItsValueUntilItsActionRearmsIt) {
