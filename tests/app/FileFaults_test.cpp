@@ -1,6 +1,6 @@
 // Every step of writing the profile at close and the CSV report, failed in turn: the previous file
-// stays whole or the new one is complete, and the user hears of every failure, from the dialog or
-// from the application.
+// stays whole or the new one is complete, no temporary file is left, and the user hears of every
+// failure, from the dialog or from the application.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -91,9 +91,12 @@ class FileFaultTest : public SessionTest {
         const std::string now = Read(Path(file));
         if (!injected) {
           EXPECT_EQ(now, complete);
+          EXPECT_EQ(Read(Path(file) + ".bak"), previous);
           break;
         }
         EXPECT_EQ(now, previous);
+        for (const auto& entry : fs::directory_iterator(dir_))
+          EXPECT_NE(entry.path().extension().string(), ".tmp") << "left behind";
         bool warned = false;
         for (const std::string& key : warnings) warned = warned || shown.str().find(key) != std::string::npos;
         EXPECT_TRUE(warned) << shown.str();
