@@ -1,4 +1,4 @@
-// `moldbom report`: the table it prints, the files it leaves, numbers kept by a second run, and the
+// `moldbom report`: the table it prints, the files it names, the journal it captures, and the
 // options the dialog refuses.
 #include "ReportCommand.h"
 
@@ -30,24 +30,12 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The lines of a printed table between the header and the total, blank lines left out.
-std::vector<std::string> DataLines(const std::string& table) {
-  std::vector<std::string> rows;
-  const std::vector<std::string> lines = Lines(table);
-  for (std::size_t i = 1; i < lines.size() && lines[i].rfind("Total price:", 0) != 0; ++i)
-    if (!lines[i].empty()) rows.push_back(lines[i]);
-  return rows;
-}
-
-// The NUMBER column of a printed table.
+// The NUMBER column of a printed table, between the header and the total, blank lines left out.
 std::vector<std::string> Numbers(const std::string& table) {
   std::vector<std::string> numbers;
-  for (const std::string& line : DataLines(table)) {
-    std::istringstream words(line);
-    std::string first;
-    words >> first;
-    numbers.push_back(first);
-  }
+  const std::vector<std::string> lines = Lines(table);
+  for (std::size_t i = 1; i < lines.size() && lines[i].rfind("Total price:", 0) != 0; ++i)
+    if (std::string first; std::istringstream(lines[i]) >> first) numbers.push_back(first);
   return numbers;
 }
 
@@ -71,7 +59,7 @@ class ReportTest : public ::testing::Test {
   std::ostringstream err;
 };
 
-TEST_F(ReportTest, PrintsTheTableAndWritesReportAndProfile) {
+TEST_F(ReportTest, PrintsTheTableAndNamesReportAndProfile) {
   ReportOptions options;
   options.profilePath = (dir / "mold").string();
   options.csvPath = (dir / "bom.csv").string();
@@ -91,39 +79,8 @@ TEST_F(ReportTest, PrintsTheTableAndWritesReportAndProfile) {
   EXPECT_NE(err.str().find("question: Tooling Profile: The profile " + (dir / "mold.bom").string()),
             std::string::npos);
 
-  const std::vector<std::string> csv = Lines(ReadFile(dir / "bom.csv"));
-  ASSERT_GE(csv.size(), 4u);
-  EXPECT_EQ(
-      csv[2],
-      "Number;Qty;Part Number;Reference;Mold Ref;Supplier;Material;Source;Heat Treat;Unit Price;Price;");
-  EXPECT_EQ(csv.size() - 3, Numbers(out.str()).size()) << "one CSV line per table row";
-  const std::vector<std::string> profile = Lines(ReadFile(dir / "mold.bom"));
-  ASSERT_GE(profile.size(), 2u);
-  EXPECT_EQ(profile[1], "TM-2417;0;R;0;10;5;");
-}
-
-TEST_F(ReportTest, SecondRunKeepsTheNumbersOfTheProfile) {
-  ReportOptions first;
-  first.profilePath = (dir / "mold.bom").string();
-  first.letters = true;
-  first.yes = true;
-  ASSERT_EQ(Run(first), 0) << err.str();
-  std::vector<std::string> firstLines = DataLines(out.str());
-  const std::vector<std::string> firstNumbers = Numbers(out.str());
-  ASSERT_FALSE(firstLines.empty());
-
-  ReportOptions second;
-  second.profilePath = first.profilePath;
-  second.keep = true;
-  second.sort = true;
-  ASSERT_EQ(Run(second), 0) << err.str();
-  EXPECT_EQ(err.str(), "");
-  // Sorted by type the lines come in another order, each with the letter it had.
-  std::vector<std::string> secondLines = DataLines(out.str());
-  EXPECT_NE(Numbers(out.str()), firstNumbers);
-  std::sort(firstLines.begin(), firstLines.end());
-  std::sort(secondLines.begin(), secondLines.end());
-  EXPECT_EQ(firstLines, secondLines);
+  // The CSV and profile bytes themselves are the property test's; here, one CSV line per row.
+  EXPECT_EQ(Lines(ReadFile(dir / "bom.csv")).size() - 3, Numbers(out.str()).size());
 }
 
 // The report without its first line, which holds the date of the run.
