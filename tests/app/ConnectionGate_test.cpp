@@ -83,6 +83,7 @@ TEST_F(ConnectionGateTest, IdleAndSlowConnectionsDoNotKeepThePageOut) {
   ASSERT_TRUE(page);
   EXPECT_EQ(page->status, 200);
   EXPECT_NE(page->body.find("<html"), std::string::npos);
+  EXPECT_NE(page->get_header_value("Content-Security-Policy").find("default-src 'none'"), std::string::npos);
   const int stream = Connect(server->Port());
   Send(stream, StreamRequest());
   const nlohmann::json answer = Event({{"verb", "select"}, {"args", {"TM-2417"}}});

@@ -27,6 +27,7 @@ class UiServerTest : public ::testing::Test {
     ASSERT_TRUE(workspace) << workspace.Why();
     UiServerOptions options;
     options.ioTimeoutSeconds = 1;
+    Configure(options);
     server = std::make_unique<UiServer>(*host, std::move(workspace).Value(), options);
     const Outcome listening = server->Start();
     ASSERT_TRUE(listening) << listening.Why();
@@ -44,6 +45,8 @@ class UiServerTest : public ::testing::Test {
     if (server) server->Stop();
     if (host) host->Stop();
   }
+
+  virtual void Configure(UiServerOptions&) {}
 
   std::string Origin() const { return "http://127.0.0.1:" + std::to_string(server->Port()); }
   httplib::Headers Page() const { return {{"Cookie", cookie}, {"Origin", Origin()}}; }
