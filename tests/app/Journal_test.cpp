@@ -46,8 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "journal:1: not a variable name: \"TlgBOM_RPL_BOM_DIR=.\"\n"},
         JournalCase{"BadNumber", "start QORMldBOMCom\ncolumn ListBOM two\n", 3,
                     "journal:2: POSITION must be a whole number, not \"two\"\n"},
-        JournalCase{"MalformedQuote", "type ReportName \"/tmp/x\n", 3,
-                    "journal:1: unterminated quote (the word opened at column 17)\n"},
         JournalCase{"CancelWithPath", "file SaveBom cancel x.csv\n", 3,
                     "journal:1: a cancelled box takes no path\n"},
         JournalCase{"MoldAfterStart", "start QORMldBOMCom\nclose\nmold other.json\n", 3,

@@ -92,9 +92,4 @@ TEST_F(ShowCommand, ArgumentsDecideTheExitCode) {
   }
 }
 
-TEST_F(ShowCommand, HelpListsTheCommands) {
-  EXPECT_EQ(Run({"--help"}), moldbom::kExitOk);
-  EXPECT_NE(out_.str().find("show"), std::string::npos);
-}
-
 }  // namespace

@@ -42,8 +42,6 @@ TEST_P(RefusedOnFreshCommand, GivesTheReasonAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Events, RefusedOnFreshCommand,
     ::testing::Values(
-        RefusalCase{"ReportButtonInDisabledFrame", {"push", "PushAnalyze"},
-                    "PushAnalyze is in FrmBottom, which is disabled"},
         RefusalCase{"UnknownWidget", {"push", "PushNowhere"},
                     "the dialog has no widget PushNowhere"},
         RefusalCase{"WrongKind", {"push", "ReportName"},
@@ -52,8 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "PushFileOpen does not repeat while held down"},
         RefusalCase{"UncheckRadio", {"check", "RadioInteger", "off"},
                     "a click cannot uncheck the radio button RadioInteger: check another one of its frame"},
-        RefusalCase{"DisabledRadio", {"check", "RadioKeep", "on"},
-                    "RadioKeep is disabled"},
         RefusalCase{"ReadOnlyEditor", {"type", "ProductSelector", "x"},
                     "ProductSelector only shows text; it takes no typing"},
         RefusalCase{"FractionInIntegerEditor", {"type", "StartNumber", "1.5"},
@@ -64,8 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "a word holds a control character"},
         RefusalCase{"HiddenEditor", {"type", "EditRename", "x"},
                     "EditRename is hidden"},
-        RefusalCase{"HiddenColumn", {"column", "ListBOM", "11"},
-                    "the column at display position 11 of ListBOM is hidden"},
         RefusalCase{"ColumnOutOfRange", {"column", "ListBOM", "61"},
                     "ListBOM has no column at display position 61 (0 to 60)"},
         RefusalCase{"RowOutOfRange",

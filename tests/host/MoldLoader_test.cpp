@@ -136,19 +136,6 @@ std::string TestNameOf(const testing::TestParamInfo<BadFile>& param) {
 
 INSTANTIATE_TEST_SUITE_P(EachErrorKind, MoldLoaderBadFile, testing::ValuesIn(kBadFiles), TestNameOf);
 
-TEST(MoldLoader, MessageNamesFileLineAndColumn) {
-  const auto result = QORMoldDocument::LoadText("{\"format\": 1}", "molds/a.json");
-  ASSERT_FALSE(result.Ok());
-  EXPECT_EQ(result.Error().Message(), "molds/a.json:1:12: \"format\" in the file must be a string, not an integer");
-}
-
-TEST(MoldLoader, UnreadableFileHasNoPosition) {
-  const auto result = QORMoldDocument::LoadFile("/nonexistent/mold.json");
-  ASSERT_FALSE(result.Ok());
-  EXPECT_EQ(result.Error().line, 0);
-  EXPECT_EQ(result.Error().Message().rfind("/nonexistent/mold.json: cannot open the file", 0), 0u);
-}
-
 TEST(MoldLoader, AssemblyThatExpandsBeyondTheLimitIsRefused) {
   // Five levels of twenty instances each expand to more than three million occurrences.
   std::string products = R"(  "m": {"partNumber": "M", "instances": [)";
