@@ -2,33 +2,28 @@
 // the workspace and shows the files of its filter.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdirSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, waitForText } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, openSession, waitForText } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
 
-const workspace = freshFolder('choosers');
-let ui;
-let browser;
+let session;
 let page;
 
 before(async () => {
-  mkdirSync(path.join(workspace, 'profiles'));
-  for (const name of ['profiles/old.bom', 'profiles/notes.txt', 'profiles/.hidden.bom']) writeFileSync(path.join(workspace, name), 'x');
-  ui = await startUi(workspace);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'choosers', [], {
+    prepare: (workspace) => {
+      mkdirSync(path.join(workspace, 'profiles'));
+      for (const name of ['profiles/old.bom', 'profiles/notes.txt', 'profiles/.hidden.bom']) writeFileSync(path.join(workspace, name), 'x');
+    },
+  });
+  ({ page } = session);
   await page.waitForSelector('#w-ListBOM table');
 });
 
-after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
-});
+after(async () => { if (session) await session.close(); });
 
 async function entries() {
   return page.$$eval('.chooser-list li', (items) => items.map((li) => `${li.className} ${li.dataset.name}`));

@@ -85,7 +85,10 @@ export async function launchBrowser(playwright) {
       '--disable-component-update', '--disable-sync'],
   });
   context.setDefaultTimeout(15000);
+  let closed = false;
   const close = async () => {
+    if (closed) return;
+    closed = true;
     await context.close();
     rmSync(profile, { recursive: true, force: true });
   };
@@ -93,7 +96,8 @@ export async function launchBrowser(playwright) {
 }
 
 // A fresh workspace, moldbom ui serving it and a page open on it; close() ends all three.
-export async function openSession(playwright, name, extraArgs = []) {
+// prepare(workspace) runs before moldbom ui starts, beforeLoad(page, context) before the page loads.
+export async function openSession(playwright, name, extraArgs = [], { prepare, beforeLoad } = {}) {
   const workspace = freshFolder(name);
   let ui;
   let browser;
@@ -103,11 +107,13 @@ export async function openSession(playwright, name, extraArgs = []) {
     rmSync(workspace, { recursive: true, force: true });
   };
   try {
+    if (prepare) await prepare(workspace);
     ui = await startUi(workspace, extraArgs);
     browser = await launchBrowser(playwright);
     const page = await browser.context.newPage();
+    if (beforeLoad) await beforeLoad(page, browser.context);
     await page.goto(ui.url);
-    return { workspace, ui, page, close };
+    return { workspace, ui, browser, page, close };
   } catch (error) {
     await close();
     throw error;

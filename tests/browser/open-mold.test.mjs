@@ -2,10 +2,10 @@
 // cancelled and started again on the new tree; a file that cannot be read changes nothing.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { copyFileSync, existsSync, rmSync, writeFileSync } from 'node:fs';
+import { copyFileSync, existsSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, findRow, screenshotPath, waitForText } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, openSession, findRow, screenshotPath, waitForText } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
@@ -15,29 +15,25 @@ const journalMolds = path.join(here, '..', 'journals', 'molds');
 const sharedStep = process.env.MOLDBOM_SHARED_STEP_DIR || path.join(here, '..', '..', '..', 'shared', 'step');
 const as1 = path.join(sharedStep, 'as1-ac-214.stp');
 
-const workspace = freshFolder('open-mold');
-let ui;
-let browser;
+let session;
+let workspace;
 let page;
 
 before(async () => {
-  copyFileSync(path.join(journalMolds, 'merge.json'), path.join(workspace, 'merge.json'));
-  writeFileSync(path.join(workspace, 'broken.json'), '{"format": "moldbom-assembly",\n  "version": 1,\n  "root": }\n');
-  writeFileSync(path.join(workspace, 'parts.csv'), 'Part Number;Supplier;Unit Price\nNUT;Nuts Inc;0.5\nBOLT;Bolts Inc;1.25\n');
-  if (existsSync(as1)) copyFileSync(as1, path.join(workspace, 'as1-ac-214.stp'));
-  ui = await startUi(workspace);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'open-mold', [], {
+    prepare: (workspace) => {
+      copyFileSync(path.join(journalMolds, 'merge.json'), path.join(workspace, 'merge.json'));
+      writeFileSync(path.join(workspace, 'broken.json'), '{"format": "moldbom-assembly",\n  "version": 1,\n  "root": }\n');
+      writeFileSync(path.join(workspace, 'parts.csv'), 'Part Number;Supplier;Unit Price\nNUT;Nuts Inc;0.5\nBOLT;Bolts Inc;1.25\n');
+      if (existsSync(as1)) copyFileSync(as1, path.join(workspace, 'as1-ac-214.stp'));
+    },
+  });
+  ({ workspace, page } = session);
   await page.waitForSelector('#w-ListBOM table');
   await page.waitForSelector('.tree-item[data-path="TM-2417"]');
 });
 
-after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
-});
+after(async () => { if (session) await session.close(); });
 
 async function openMold(name, catalog) {
   await page.click('#open-mold');

@@ -3,9 +3,9 @@
 // state when the page misses one.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { rmSync, writeFileSync } from 'node:fs';
+import { writeFileSync } from 'node:fs';
 import path from 'node:path';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, screenshotPath } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, openSession, screenshotPath } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
@@ -26,31 +26,26 @@ function largeMold() {
   return { format: 'moldbom-assembly', version: 1, root: 'mold', products };
 }
 
-const workspace = freshFolder('scale');
-let ui;
-let browser;
+let session;
 let page;
 const pageErrors = [];
 const streamed = []; // { event, bytes } of each server-sent event, as the browser received it
 
 before(async () => {
-  writeFileSync(path.join(workspace, 'large.json'), JSON.stringify(largeMold()));
-  ui = await startUi(workspace, ['--mold', 'large.json']);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  page.on('pageerror', (error) => pageErrors.push(error.message));
-  const cdp = await browser.context.newCDPSession(page);
-  await cdp.send('Network.enable');
-  cdp.on('Network.eventSourceMessageReceived', (message) => streamed.push({ event: message.eventName, bytes: message.data.length }));
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'scale', ['--mold', 'large.json'], {
+    prepare: (workspace) => writeFileSync(path.join(workspace, 'large.json'), JSON.stringify(largeMold())),
+    beforeLoad: async (opened, context) => {
+      opened.on('pageerror', (error) => pageErrors.push(error.message));
+      const cdp = await context.newCDPSession(opened);
+      await cdp.send('Network.enable');
+      cdp.on('Network.eventSourceMessageReceived', (message) => streamed.push({ event: message.eventName, bytes: message.data.length }));
+    },
+  });
+  ({ page } = session);
   await page.waitForSelector('#tree .tree-item[data-path="BIG"]');
 });
 
-after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
-});
+after(async () => { if (session) await session.close(); });
 
 const rendered = (selector) => page.$$eval(selector, (nodes) => nodes.filter((n) => !n.hidden && !n.closest('[hidden]')).length);
 

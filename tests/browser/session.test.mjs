@@ -6,35 +6,28 @@ import { spawnSync } from 'node:child_process';
 import { existsSync, mkdirSync, readFileSync, rmSync } from 'node:fs';
 import path from 'node:path';
 import {
-  MOLDBOM, checkPrerequisites, loadPlaywright, freshFolder, screenshotPath, startUi, launchBrowser,
-  readTable, findRow, cellSelector, waitForText,
+  MOLDBOM, checkPrerequisites, loadPlaywright, freshFolder, openSession, screenshotPath, readTable, findRow,
+  cellSelector, waitForText,
 } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
 
-const workspace = freshFolder('session');
-const journal = path.join(workspace, 'session.journal');
-let ui;
-let browser;
+let session;
+let workspace;
 let page;
 const pageErrors = [];
 
 before(async () => {
-  mkdirSync(path.join(workspace, 'reports'));
-  ui = await startUi(workspace, ['--capture', 'session.journal']);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  page.on('pageerror', (error) => pageErrors.push(error.message));
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'session', ['--capture', 'session.journal'], {
+    prepare: (folder) => mkdirSync(path.join(folder, 'reports')),
+    beforeLoad: (opened) => opened.on('pageerror', (error) => pageErrors.push(error.message)),
+  });
+  ({ workspace, page } = session);
   await page.waitForSelector('#w-ListBOM table');
 });
 
-after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
-});
+after(async () => { if (session) await session.close(); });
 
 async function shot(name) {
   await page.screenshot({ path: screenshotPath(name) });
@@ -224,10 +217,10 @@ test('a session in the browser', async (t) => {
 });
 
 test('the captured journal replays to the same files', async () => {
-  await browser.close();
-  browser = null;
-  assert.equal(await ui.stop(), 0);
-  assert.equal(ui.errors(), '', 'nothing on standard error, sanitizer reports included');
+  await session.browser.close();
+  assert.equal(await session.ui.stop(), 0);
+  assert.equal(session.ui.errors(), '', 'nothing on standard error, sanitizer reports included');
+  const journal = path.join(workspace, 'session.journal');
   const lines = readFileSync(journal, 'utf8').split('\n');
   assert.ok(lines.includes('recorder capture'));
   assert.ok(lines.includes('doc-chooser on'));

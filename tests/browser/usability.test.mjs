@@ -2,22 +2,17 @@
 // suggestions of the mold's user properties, Escape closing the chooser, and word of each save.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { rmSync } from 'node:fs';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, openSession } from './harness.mjs';
 
 checkPrerequisites();
 const playwright = await loadPlaywright();
 
-const workspace = freshFolder('usability');
-let ui;
-let browser;
+let session;
 let page;
 
 before(async () => {
-  ui = await startUi(workspace);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'usability');
+  ({ page } = session);
   await page.waitForSelector('#w-ListBOM table');
   // The empty table says what to do first, and goes once the assembly is picked.
   await page.waitForSelector('.table-hint:not([hidden])');
@@ -26,11 +21,7 @@ before(async () => {
   await page.waitForSelector('.table-hint', { state: 'hidden' });
 });
 
-after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  rmSync(workspace, { recursive: true, force: true });
-});
+after(async () => { if (session) await session.close(); });
 
 test('the add buttons follow the column names as they are typed, without Enter', async () => {
   assert.equal(await page.isDisabled('#w-PushAdd'), true);

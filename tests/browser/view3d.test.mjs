@@ -6,17 +6,15 @@ import assert from 'node:assert/strict';
 import { existsSync, rmSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { checkPrerequisites, loadPlaywright, freshFolder, startUi, launchBrowser, findRow, cellSelector, screenshotPath } from './harness.mjs';
+import { checkPrerequisites, loadPlaywright, freshFolder, openSession, findRow, cellSelector, screenshotPath } from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const sharedStep = process.env.MOLDBOM_SHARED_STEP_DIR || path.join(here, '..', '..', '..', 'shared', 'step');
 const as1 = path.join(sharedStep, 'as1-ac-214.stp');
 const skip = !existsSync(as1) && `no ${as1}: the shared STEP assemblies are absent`;
 
-let workspace;
+let session;
 let cache;
-let ui;
-let browser;
 let page;
 
 const summary = () => page.evaluate(() => window.moldbomView.summary());
@@ -26,22 +24,18 @@ before(async () => {
   if (skip) return;
   checkPrerequisites();
   const playwright = await loadPlaywright();
-  workspace = freshFolder('view3d');
   // Scenes are cached in a folder of the test's own, never in the user's.
   cache = freshFolder('view3d-cache');
   process.env.XDG_CACHE_HOME = cache;
-  ui = await startUi(workspace, ['--mold', as1]);
-  browser = await launchBrowser(playwright);
-  page = await browser.context.newPage();
-  await page.goto(ui.url);
+  session = await openSession(playwright, 'view3d', ['--mold', as1]);
+  ({ page } = session);
   await page.waitForSelector('.tree-item[data-path="AS1-AC-214"]');
   await page.waitForFunction(() => window.moldbomView.summary().shapes.length > 0, null, { timeout: 60000 });
 });
 
 after(async () => {
-  if (browser) await browser.close();
-  if (ui) await ui.stop();
-  for (const folder of [workspace, cache]) if (folder) rmSync(folder, { recursive: true, force: true });
+  if (session) await session.close();
+  if (cache) rmSync(cache, { recursive: true, force: true });
 });
 
 test('the view draws the 18 leaf shapes of as1', { skip }, async () => {
