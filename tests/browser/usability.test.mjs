@@ -1,5 +1,5 @@
 // What a newcomer relies on: buttons that follow the typed text, fields named by their labels,
-// suggestions of the mold's user properties, Escape closing the chooser, and word of each save.
+// suggestions of the mold's user properties, and word of each save.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { checkPrerequisites, loadPlaywright, openSession } from './harness.mjs';
@@ -42,13 +42,6 @@ test('fields are named by the label beside them, and the user properties are sug
   const suggested = await page.$$eval('#user-properties option', (options) => options.map((o) => o.value));
   assert.ok(suggested.includes('Material') && suggested.includes('MaterialDensity'), suggested.join(', '));
   assert.equal(await page.getAttribute('#w-EditNameUser', 'list'), 'user-properties');
-});
-
-test('Escape closes the chooser as its cancel button does', async () => {
-  await page.click('#w-PushAnalyze');
-  await page.waitForSelector('#chooser:not([hidden])');
-  await page.keyboard.press('Escape');
-  await page.waitForSelector('#chooser', { state: 'hidden' });
 });
 
 test('a save says where the report went, and replacing it asks first', async () => {
