@@ -90,7 +90,7 @@ QORMldBOMPartLookup::QORMldBOMPartLookup(const QORListOfQORUnicodeString& groups
     QORUnicodeString name;
     QORIProduct_var product(components[i]);
     if (product) product->GetPrdInstanceName(name);
-    if (!name.IsEmpty()) componentsOf_[name.Utf8()].push_back(i);
+    if (!name.IsEmpty()) componentsOf_[name.Utf8()].positions.push_back(i);
   }
 }
 
@@ -101,13 +101,14 @@ int QORMldBOMPartLookup::GroupOf(const QORUnicodeString& name) const {
 
 std::vector<int> QORMldBOMPartLookup::ComponentsNamed(const QORListOfQORUnicodeString& names, int limit) const {
   std::vector<int> positions;
-  std::unordered_set<std::string_view> seen;
+  const unsigned long call = ++calls_;
   for (const QORUnicodeString& name : names) {
-    if (!seen.insert(name.Utf8()).second) continue;
     const auto found = componentsOf_.find(name.Utf8());
-    if (found != componentsOf_.end()) positions.insert(positions.end(), found->second.begin(), found->second.end());
+    if (found == componentsOf_.end() || found->second.takenBy == call) continue;
+    found->second.takenBy = call;
+    positions.insert(positions.end(), found->second.positions.begin(), found->second.positions.end());
   }
-  std::sort(positions.begin(), positions.end());
+  if (!std::is_sorted(positions.begin(), positions.end())) std::sort(positions.begin(), positions.end());
   if (limit >= 0 && static_cast<int>(positions.size()) > limit) positions.resize(static_cast<std::size_t>(limit));
   return positions;
 }

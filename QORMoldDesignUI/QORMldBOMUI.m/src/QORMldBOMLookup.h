@@ -44,7 +44,14 @@ class QORMldBOMPartLookup {
 
  private:
   std::unordered_map<std::string, int> groupOf_;
-  std::unordered_map<std::string, std::vector<int>> componentsOf_;
+  // The components of a name, and the last call of ComponentsNamed that took them, so that a name
+  // given twice is taken once without a set of the names seen.
+  struct Named {
+    std::vector<int> positions;
+    unsigned long takenBy = 0;
+  };
+  mutable std::unordered_map<std::string, Named> componentsOf_;
+  mutable unsigned long calls_ = 0;
 };
 
 #endif
