@@ -144,12 +144,15 @@ ProductOccurrence& ProductOccurrence::Top() {
   return *top;
 }
 
+// Highlighting a line asks this for each of its components: one allocation, filled from the bottom.
 QORListValQORBaseUnknown_var ProductOccurrence::PathFromTop() {
-  std::vector<ProductOccurrence*> upward;
-  for (ProductOccurrence* at = this; at; at = at->father_) upward.push_back(at);
+  int depth = 0;
+  for (const ProductOccurrence* at = this; at; at = at->father_) ++depth;
   QORListValQORBaseUnknown_var path;
-  path.Reserve(upward.size());
-  for (auto it = upward.rbegin(); it != upward.rend(); ++it) path.Append(QORBaseUnknown_var(*it));
+  path.Reserve(static_cast<std::size_t>(depth));
+  for (int i = 0; i < depth; ++i) path.Append(nullptr);
+  int index = depth;
+  for (ProductOccurrence* at = this; at; at = at->father_) path[index--] = QORBaseUnknown_var(at);
   return path;
 }
 
