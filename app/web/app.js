@@ -493,16 +493,23 @@ function markHighlighted(places) {
     tree.markedList.push(i);
     for (let up = tree.parent[i]; up >= 0 && !tree.expanded[up]; up = tree.parent[up]) tree.expanded[up] = 1;
   }
-  if (window.moldbomView) window.moldbomView.highlight(tree.markedList.map((i) => tree.paths[i]));
+  // The view asks about its own shapes' paths only, so the marks are not turned into paths here.
+  if (window.moldbomView) {
+    window.moldbomView.highlight({
+      size: tree.markedList.length,
+      has: (path) => { const i = tree.byPath.get(path); return i !== undefined && tree.marked[i] === 1; },
+    });
+  }
   tree.cursor = -1;
   const count = tree.markedList.length;
   $('tree-marks').hidden = count === 0;
   $('tree-marked-count').textContent = `${count.toLocaleString('en-US')} marked`;
   $('tree-next').disabled = count < 2;
-  // With marks, the scroll to the first draws the rows; the layout alone would draw them a frame early.
+  // With marks, the scroll to the first draws the rows at once, in the frame that shows the table's
+  // selection; the layout alone would draw them again a frame later.
   if (count) {
     computeVisible();
-    nextFrame(showNextMarked);
+    showNextMarked();
   } else layOutTree();
 }
 

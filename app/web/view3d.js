@@ -221,9 +221,10 @@ function fitAll() {
   pane3dChanged();
 }
 
-// Called by the page whenever the tree's highlighted occurrences change.
-function highlightInView(paths) {
-  view3d.highlighted = new Set(paths);
+// Called by the page whenever the tree's highlighted occurrences change, with what tells them:
+// their count (size) and whether an instance path is one of them (has).
+function highlightInView(marks) {
+  view3d.highlighted = marks;
   if (view3d.materials) applyHighlights();
 }
 
