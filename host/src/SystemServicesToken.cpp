@@ -2,6 +2,7 @@
 #include "QORSystemServices.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 namespace {
@@ -45,8 +46,14 @@ QORUnicodeString QORToken::GetNextToken(const QORUnicodeString& separators) {
     return QORUnicodeString(text_.substr(start, position_ - start));
   }
   if (!seps.empty() && IsAscii(seps)) {
-    const std::size_t start = std::min(all.find_first_not_of(seps, position_), all.size());
-    position_ = std::min(all.find_first_of(seps, start), all.size());
+    // A table of the separators: a set search per byte calls memchr for every byte of the text.
+    std::array<bool, 128> separator{};
+    for (const char c : seps) separator[static_cast<unsigned char>(c)] = true;
+    const auto isSeparator = [&](char c) { return static_cast<unsigned char>(c) < 128 && separator[static_cast<unsigned char>(c)]; };
+    std::size_t start = position_;
+    while (start < all.size() && isSeparator(all[start])) ++start;
+    position_ = start;
+    while (position_ < all.size() && !isSeparator(all[position_])) ++position_;
     return QORUnicodeString(text_.substr(start, position_ - start));
   }
   auto characterAt = [&](std::size_t at) { return all.substr(at, CharLength(text_, at)); };
