@@ -2,6 +2,10 @@
 // precision, and numbering fields set from a profile.
 #include "QORMldBOMFixture.h"
 
+#include <cstdio>
+
+#include "QORMldBOMHelpers.h"
+
 namespace bomtest {
 namespace {
 
@@ -46,6 +50,21 @@ TEST_F(DialogTest, NumberingFieldsStayPositiveAndSortTakesOnlyZeroOrOne) {
     int sort = -1;
     Dlg().GetTypeOfSort(sort);
     EXPECT_EQ(sort, before);
+  }
+}
+
+// Prices in tables and profiles are read as the scan "%le" reads them, whatever shortcut is taken:
+// a field the scan refuses must not become a price, and one it takes must give the same number.
+TEST(NumberReadingTest, AgreesWithTheScanOnEveryKindOfField) {
+  for (const char* text : {"12", "-3.5", "+.5", "7.", "-0", "0012.50", "1e3", "1e", "100ergs", " 12", "12 ", "nan", "-inf",
+                           "0x1p3", ".", "-", "", "1,5", "١٢", "99999999999999999999999"}) {
+    double scanned = -1.0;
+    double read = -1.0;
+    const bool scans = std::sscanf(text, "%le", &scanned) == 1;
+    EXPECT_EQ(QORMldBOM::ScanDouble(text, read), scans) << '"' << text << '"';
+    if (scans && scanned == scanned) {
+      EXPECT_EQ(read, scanned) << '"' << text << '"';
+    }
   }
 }
 

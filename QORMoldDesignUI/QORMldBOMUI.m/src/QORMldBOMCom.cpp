@@ -79,6 +79,7 @@ bool Contains(const QORUnicodeString& text, const char* part) {
 // The fields of a profile or report line; the tokenizer never yields an empty field.
 QORListOfQORUnicodeString SplitFields(const QORUnicodeString& line, int count) {
   QORListOfQORUnicodeString fields;
+  fields.Reserve(static_cast<std::size_t>(count > 0 ? count : 0));
   QORToken tokens(line);
   const QORUnicodeString separator(";");
   for (int i = 0; i < count; ++i) fields.Append(tokens.GetNextToken(separator));
@@ -1009,8 +1010,8 @@ void QORMldBOMCom::WriteProfile() {
   if (FAILED(QORMldBOMWriteLine(marker, file))) return fail();
   const int rowCount = Dialog->GetNumberOfLines();
   int partIndex = 1;
+  QORListOfQORUnicodeString fields;  // one list for every line, so that its room is kept
   for (int row = 1; row < rowCount; ++row) {
-    QORListOfQORUnicodeString fields;
     QORBoolean isBlank = FALSE;
     Dialog->GetLineInfo(row, partIndex, fields, isBlank);
     if (isBlank) continue;
@@ -1310,7 +1311,7 @@ void QORMldBOMCom::ReadDataLine(const QORUnicodeString& line, const ProfileSetti
 
   // Only a price below 0 is refused: "nan" is a number the scan reads, and not below 0.
   double price = 0.0;
-  const bool validPrice = std::sscanf(fields[3].ConvertToChar(), "%le", &price) == 1 && !(price < 0.0);
+  const bool validPrice = ScanDouble(fields[3].ConvertToChar(), price) && !(price < 0.0);
   ProfileUnitPrices.Append(validPrice ? fields[3] : QORUnicodeString());
 
   for (int k = 1; k <= settings.addedCount; ++k) ProfileAddedValues.Append(fields[3 + k]);
@@ -1390,8 +1391,8 @@ void QORMldBOMCom::WriteReport(unsigned int file, const QORListOfQORUnicodeStrin
   QORMldBOMWriteReportLine(projectLine, file);
 
   if (FAILED(QORMldBOMWriteReportLine(titles, file))) return CsvWarning("CsvWriteError");
+  QORListOfQORUnicodeString cells;  // one list for every line, so that its room is kept
   for (int row = 1; row < rowCount; ++row) {
-    QORListOfQORUnicodeString cells;
     Dialog->GetLine(row, cells);
     if (FAILED(QORMldBOMWriteReportLine(cells, file))) return CsvWarning("CsvWriteError");
   }

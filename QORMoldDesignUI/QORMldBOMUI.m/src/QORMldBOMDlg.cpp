@@ -2,6 +2,8 @@
 // highlighting and the choice of profile files.
 #include "QORMldBOMDlg.h"
 
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -128,7 +130,7 @@ bool Contains(const QORUnicodeString& text, const QORUnicodeString& part) { retu
 // Text that holds no number counts 0, as a user leaving a price blank would expect.
 double ScanReal(const QORUnicodeString& text) {
   double value = 0.0;
-  if (std::sscanf(text.ConvertToChar(), "%le", &value) != 1) value = 0.0;
+  if (!QORMldBOM::ScanDouble(text.ConvertToChar(), value)) value = 0.0;
   return value;
 }
 
@@ -1047,13 +1049,16 @@ void QORMldBOMDlg::DisplayAdded(const QORListOfQORUnicodeString& names, const QO
 void QORMldBOMDlg::GetLine(const int& row, QORListOfQORUnicodeString& cells) {
   cells.RemoveAll();
   if (!ListBOM || row < 0) return;
-  // Positions marked once, rather than every descriptor searched for every position.
-  std::vector<bool> shown(static_cast<std::size_t>(NumberOfItems > 0 ? NumberOfItems : 0), false);
-  for (int k = 1; k <= NumberOfItems; ++k) {
+  // Positions marked once, rather than every descriptor searched for every position; a report
+  // asks this for every line, so nothing is allocated but the cells.
+  const int items = std::clamp(NumberOfItems, 0, QORMldBOM::ColumnSlotCount);
+  std::array<bool, QORMldBOM::ColumnSlotCount> shown{};
+  for (int k = 1; k <= items; ++k) {
     const int position = StoredPosition(k);
-    if (position >= 0 && position < NumberOfItems) shown[static_cast<std::size_t>(position)] = true;
+    if (position >= 0 && position < items) shown[static_cast<std::size_t>(position)] = true;
   }
-  for (int position = 0; position < NumberOfItems; ++position)
+  cells.Reserve(static_cast<std::size_t>(items));
+  for (int position = 0; position < items; ++position)
     if (shown[static_cast<std::size_t>(position)]) cells.Append(CellText(position, row));
 }
 

@@ -80,37 +80,50 @@ bool StartsFormula(const std::string& text) {
 // Otherwise a ";" would move the fields after it and a line break would split the line.
 bool NeedsQuotes(const std::string& text) { return text.find_first_of(";\"\r\n") != std::string::npos; }
 
-QORUnicodeString ReportField(const QORUnicodeString& field) {
-  std::string text = field.Utf8();
-  if (StartsFormula(text)) text.insert(0, 1, '\'');
-  if (!NeedsQuotes(text)) return QORUnicodeString(text);
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
+// The field as a spreadsheet must read it back, added to the line being written.
+void AppendReportField(std::string& line, const std::string& text) {
+  const bool quoted = NeedsQuotes(text);
+  if (quoted) line += '"';
+  if (StartsFormula(text)) line += '\'';
+  if (!quoted) {
+    line += text;
+    return;
   }
-  quoted += '"';
-  return QORUnicodeString(quoted);
+  for (const char c : text) {
+    if (c == '"') line += '"';
+    line += c;
+  }
+  line += '"';
+}
+
+HRESULT WriteText(const std::string& text, unsigned int file) {
+  if (FAILED(QORFWrite(file, text.c_str(), static_cast<unsigned int>(text.size()), nullptr))) return E_FAIL;
+  return S_OK;
 }
 
 }  // namespace
 
+// A report has a line per BOM line: each is put together in one buffer and written at once.
 HRESULT QORMldBOMWriteReportLine(const QORListOfQORUnicodeString& line, unsigned int file) {
-  QORListOfQORUnicodeString fields;
-  for (const QORUnicodeString& field : line) fields.Append(ReportField(field));
-  return QORMldBOMWriteLine(fields, file);
+  std::string text;
+  text.reserve(256);
+  for (const QORUnicodeString& field : line) {
+    AppendReportField(text, field.Utf8());
+    text += ';';
+  }
+  text += "\r\n";
+  return WriteText(text, file);
 }
 
 HRESULT QORMldBOMWriteLine(const QORListOfQORUnicodeString& line, unsigned int file) {
-  QORUnicodeString text;
+  std::string text;
+  text.reserve(256);
   for (const QORUnicodeString& field : line) {
-    text.Append(field);
-    text.Append(";");
+    text += field.Utf8();
+    text += ';';
   }
-  text.Append("\r\n");
-  const unsigned int length = static_cast<unsigned int>(text.GetLengthInByte());
-  if (FAILED(QORFWrite(file, text.ConvertToChar(), length, nullptr))) return E_FAIL;
-  return S_OK;
+  text += "\r\n";
+  return WriteText(text, file);
 }
 
 HRESULT QORMldBOMWriteHeader(QORMldBOMDlg* dialog, const QORIProduct_var& product, unsigned int file) {

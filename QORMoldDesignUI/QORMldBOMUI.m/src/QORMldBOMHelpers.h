@@ -30,6 +30,22 @@ inline QORUnicodeString IntegerText(int value) {
   return QORUnicodeString(text);
 }
 
+// Reads a number as sscanf's "%le" does, which decides what users' files hold. A plain decimal,
+// by far the most frequent, goes to strtod, which the scan itself uses and so agrees with.
+inline bool ScanDouble(const char* text, double& value) {
+  const char* p = text;
+  if (*p == '-' || *p == '+') ++p;
+  bool digits = false;
+  for (; *p >= '0' && *p <= '9'; ++p) digits = true;
+  if (*p == '.')
+    for (++p; *p >= '0' && *p <= '9'; ++p) digits = true;
+  if (digits && *p == '\0') {
+    value = std::strtod(text, nullptr);
+    return true;
+  }
+  return std::sscanf(text, "%le", &value) == 1;
+}
+
 // The kind as a profile's column definition line spells it.
 inline bool IsKindText(const QORUnicodeString& text, int kind) { return text == IntegerText(kind); }
 
