@@ -1,26 +1,20 @@
 // axe-core finds no serious or critical fault on the page in each state a person meets it in,
 // under the light and the dark theme alike.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { checkPrerequisites, loadPlaywright, openSession } from './harness.mjs';
+import { sharedSession, pickAssembly, cancelChooser } from './harness.mjs';
 
-checkPrerequisites();
-const playwright = await loadPlaywright();
 const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 
-let session;
 let page;
 
-before(async () => {
-  session = await openSession(playwright, 'accessibility');
-  page = session.page;
+sharedSession('accessibility', [], {}, async (session) => {
+  ({ page } = session);
   await page.waitForSelector('.table-hint:not([hidden])');
   await page.waitForSelector('.tree-item[data-path="TM-2417"]');
 });
-
-after(async () => { if (session) await session.close(); });
 
 async function seriousViolations() {
   // Evaluated rather than added as a script tag, which the page's content policy refuses.
@@ -55,8 +49,7 @@ test('a question box open', async () => {
 });
 
 test('the analysed mold', async () => {
-  await page.click('.tree-item[data-path="TM-2417"] > .tree-node .tree-name');
-  await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+  await pickAssembly(page);
   // A selected line marks its components and draws the selected-row colours too.
   await page.click('#w-ListBOM tr[data-row="1"]');
   await page.waitForSelector('#w-ListBOM tr.row.selected');
@@ -67,6 +60,5 @@ test('the file chooser open', async () => {
   await page.click('#w-PushAnalyze');
   await page.waitForSelector('#chooser:not([hidden]) .chooser-path button');
   await checkBothThemes('file chooser');
-  await page.click('#chooser-cancel');
-  await page.waitForSelector('#chooser', { state: 'hidden' });
+  await cancelChooser(page);
 });

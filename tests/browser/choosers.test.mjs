@@ -1,37 +1,28 @@
 // The profile buttons open the host's document chooser, drawn as an in-page chooser that browses
 // the workspace and shows the files of its filter.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdirSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
-import { checkPrerequisites, loadPlaywright, openSession, waitForText } from './harness.mjs';
+import { sharedSession, openChooser, chooserClosed, cancelChooser, waitForText } from './harness.mjs';
 
-checkPrerequisites();
-const playwright = await loadPlaywright();
-
-let session;
 let page;
 
-before(async () => {
-  session = await openSession(playwright, 'choosers', [], {
-    prepare: (workspace) => {
-      mkdirSync(path.join(workspace, 'profiles'));
-      for (const name of ['profiles/old.bom', 'profiles/notes.txt', 'profiles/.hidden.bom']) writeFileSync(path.join(workspace, name), 'x');
-    },
-  });
+const prepare = (workspace) => {
+  mkdirSync(path.join(workspace, 'profiles'));
+  for (const name of ['profiles/old.bom', 'profiles/notes.txt', 'profiles/.hidden.bom']) writeFileSync(path.join(workspace, name), 'x');
+};
+sharedSession('choosers', [], { prepare }, async (session) => {
   ({ page } = session);
   await page.waitForSelector('#w-ListBOM table');
 });
-
-after(async () => { if (session) await session.close(); });
 
 async function entries() {
   return page.$$eval('.chooser-list li', (items) => items.map((li) => `${li.className} ${li.dataset.name}`));
 }
 
 test('the profile chooser shows folders and profiles only', async () => {
-  await page.click('#w-PushFileOpen');
-  await page.waitForSelector('#chooser:not([hidden])');
+  await openChooser(page, '#w-PushFileOpen');
   assert.equal(await page.getAttribute('#chooser', 'data-box'), 'FileOpen');
   await page.waitForFunction(() => document.querySelectorAll('.chooser-list li').length > 0);
   assert.deepEqual(await entries(), ['folder profiles']);
@@ -45,14 +36,12 @@ test('opening the other profile button replaces the open chooser', async () => {
   await page.click('#w-PushOpenRefProf');
   await page.waitForFunction((t) => document.querySelector('.chooser-title').textContent !== t, title);
   assert.equal(await page.$$eval('#chooser', (c) => c.length), 1);
-  await page.click('#chooser-cancel');
-  await page.waitForSelector('#chooser', { state: 'hidden' });
+  await cancelChooser(page);
   assert.equal(await page.inputValue('#w-RefProfName'), '');
 });
 
 test('a typed name in a sub-folder becomes the profile', async () => {
-  await page.click('#w-PushFileOpen');
-  await page.waitForSelector('#chooser:not([hidden])');
+  await openChooser(page, '#w-PushFileOpen');
   await page.click('.chooser-list li[data-name="profiles"]');
   await page.waitForFunction(() => document.querySelector('.chooser-path').textContent.includes('profiles'));
   await page.fill('#chooser-name', 'new');
@@ -60,6 +49,6 @@ test('a typed name in a sub-folder becomes the profile', async () => {
   await page.waitForSelector('#modal-backdrop:not([hidden])');
   assert.match(await page.textContent('#modal-text'), /profiles\/new\.bom/);
   await page.click('#modal-yes');
-  await page.waitForSelector('#chooser', { state: 'hidden' });
+  await chooserClosed(page);
   await waitForText(page, '#w-ReportName', './profiles/new.bom');
 });

@@ -1,16 +1,15 @@
 // "Compare with…": an earlier report, edited from the sample's own, marks the table's new and
 // changed lines, lists the removed ones with the total delta, follows a price edit, and changes
 // nothing in the dialog.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
-import { checkPrerequisites, loadPlaywright, openSession, screenshotPath, cellSelector, findRow, waitForText } from './harness.mjs';
+import {
+  sharedSession, pickAssembly, editCell, openChooser, chooserClosed, cancelChooser, screenshotPath, cellSelector,
+  findRow, waitForText,
+} from './harness.mjs';
 
-checkPrerequisites();
-const playwright = await loadPlaywright();
-
-let session;
 let workspace;
 let page;
 
@@ -53,37 +52,28 @@ function markedRows() {
 }
 
 async function compareWith(name) {
-  await page.click('#compare');
-  await page.waitForSelector('#chooser:not([hidden])');
+  await openChooser(page, '#compare');
   await page.waitForSelector(`.chooser-list li[data-name="${name}"]`);
   await page.click(`.chooser-list li[data-name="${name}"]`);
   await page.click('#chooser-ok');
 }
 
-before(async () => {
-  session = await openSession(playwright, 'compare');
+sharedSession('compare', [], {}, async (session) => {
   ({ workspace, page } = session);
   await page.waitForSelector('#w-ListBOM table');
   assert.equal(await page.isHidden('#compare'), true, 'nothing to compare before an analysis');
-  await page.click('.tree-item[data-path="TM-2417"] > .tree-node .tree-name');
-  await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
-  await page.click('#w-PushAnalyze');
-  await page.waitForSelector('#chooser:not([hidden])');
+  await pickAssembly(page);
+  await openChooser(page, '#w-PushAnalyze');
   await page.fill('#chooser-name', 'now');
   await page.click('#chooser-ok');
   await page.waitForFunction(() => /^Report saved: .*now\.csv/.test(document.querySelector('#status').textContent));
-});
-
-after(async () => {
-  if (session) await session.close();
 });
 
 test('a report the comparison cannot read says why in the chooser, and nothing is marked', async () => {
   writeFileSync(path.join(workspace, 'bad.csv'), 'Date: x;\r\nProject: /M;\r\nNumber;Qty;\r\n');
   await compareWith('bad.csv');
   await page.waitForFunction(() => /bad\.csv:3: no column "Part Number"/.test(document.querySelector('.chooser-note').textContent));
-  await page.click('#chooser-cancel');
-  await page.waitForSelector('#chooser', { state: 'hidden' });
+  await cancelChooser(page);
   assert.equal(await page.isHidden('#compare-panel'), true);
 });
 
@@ -91,7 +81,7 @@ test('the earlier report marks new and changed lines, lists removed ones and the
   writeEarlierReport(path.join(workspace, 'now.csv'));
   const version = await page.evaluate(() => document.body.dataset.version);
   await compareWith('earlier.csv');
-  await page.waitForSelector('#chooser', { state: 'hidden' });
+  await chooserClosed(page);
   await page.waitForSelector('#compare-panel:not([hidden])');
   await page.waitForFunction((n) => document.querySelectorAll('#w-ListBOM tr[data-compare]').length === n, 6);
   const want = Object.fromEntries([...REVISION.added.map((name) => [name, 'added']), ...Object.keys(REVISION.quantity).map((name) => [name, 'quantity']),
@@ -111,9 +101,7 @@ test('the earlier report marks new and changed lines, lists removed ones and the
 test('the marks follow a price edited in the table, and clearing takes them away', async () => {
   const { row, position } = await findRow(page, 'Part Number', 'TM-2417-08');
   const cell = cellSelector(row, position('Unit Price'));
-  await page.dblclick(cell);
-  await page.fill(`${cell} input`, '999');
-  await page.press(`${cell} input`, 'Enter');
+  await editCell(page, cell, '999');
   await page.waitForFunction((r) => document.querySelector(`#w-ListBOM tr[data-row="${r}"]`)?.dataset.compare === 'unit price', row);
   // Two at 142 now at 999.
   await waitForText(page, '#compare-total', 'Total delta: +3972.25');

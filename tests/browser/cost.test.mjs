@@ -1,27 +1,19 @@
 // The cost view: on the sample, both charts add up to the dialog's total as shown, and a unit
 // price typed into the table moves the bars of its line's type and supplier.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { checkPrerequisites, loadPlaywright, openSession, readTable, cellSelector, screenshotPath } from './harness.mjs';
+import { sharedSession, pickAssembly, editCell, readTable, cellSelector, screenshotPath } from './harness.mjs';
 
-checkPrerequisites();
-const playwright = await loadPlaywright();
-
-let session;
 let page;
 
-before(async () => {
-  session = await openSession(playwright, 'cost');
-  page = session.page;
+sharedSession('cost', [], {}, async (session) => {
+  ({ page } = session);
   await page.waitForSelector('#w-ListBOM table');
   await page.click('#cost-toggle');
   // Before the pick there is nothing to price, and the view says so.
   await page.waitForFunction(() => /analysed/.test(document.querySelector('#cost-note').textContent));
-  await page.click('.tree-item[data-path="TM-2417"] > .tree-node .tree-name');
-  await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+  await pickAssembly(page);
 });
-
-after(async () => { if (session) await session.close(); });
 
 // Each chart's bars by name, and their sum to two decimals.
 async function readCharts() {
@@ -62,10 +54,7 @@ test('both charts add up to the total, and a price edit moves the bars of its li
   const oldPrice = Number(cell('Price'));
   const quantity = Number(cell('Qty'));
   const supplier = cell('Supplier') || 'No supplier';
-  const unit = cellSelector(1, unitPosition);
-  await page.dblclick(unit);
-  await page.fill(`${unit} input`, '1000');
-  await page.press(`${unit} input`, 'Enter');
+  await editCell(page, cellSelector(1, unitPosition), '1000');
   await page.waitForFunction((before) => Number(document.querySelector('#w-EditTotalPrice').value).toFixed(2) !== before, total);
 
   const after = await chartsOfTotal(await shownTotal());

@@ -1,5 +1,6 @@
 // Shared set-up of the browser tests: moldbom ui in a work folder, Debian's Chromium driven by
 // playwright-core, and reading the BOM table as the page draws it.
+import { before, after } from 'node:test';
 import { spawn } from 'node:child_process';
 import { existsSync, mkdirSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -118,6 +119,44 @@ export async function openSession(playwright, name, extraArgs = [], { prepare, b
     await close();
     throw error;
   }
+}
+
+// One session for all the tests of a file: opened before the first (ready(session) runs then),
+// closed after the last. The returned object takes the session's fields once it is open.
+export function sharedSession(name, extraArgs = [], options = {}, ready = async () => {}) {
+  const shared = {};
+  before(async () => {
+    checkPrerequisites();
+    Object.assign(shared, await openSession(await loadPlaywright(), name, extraArgs, options));
+    await ready(shared);
+  });
+  after(async () => { if (shared.close) await shared.close(); });
+  return shared;
+}
+
+// Picks an assembly (the bundled sample's by default) in the tree and waits for the table to fill.
+export async function pickAssembly(page, path = 'TM-2417') {
+  await page.click(`.tree-item[data-path="${path}"] > .tree-node .tree-name`);
+  await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+}
+
+// Types value into a table cell's editor and leaves it with key.
+export async function editCell(page, cell, value, key = 'Enter') {
+  await page.dblclick(cell);
+  await page.fill(`${cell} input`, value);
+  await page.press(`${cell} input`, key);
+}
+
+export async function openChooser(page, button) {
+  await page.click(button);
+  await page.waitForSelector('#chooser:not([hidden])');
+}
+
+export const chooserClosed = (page) => page.waitForSelector('#chooser', { state: 'hidden' });
+
+export async function cancelChooser(page) {
+  await page.click('#chooser-cancel');
+  await chooserClosed(page);
 }
 
 // The BOM table as drawn: the header titles left to right and each row's cells (row 0 is the

@@ -1,29 +1,18 @@
 // A BOM of the bundled sample made, edited and saved with the keyboard alone.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import path from 'node:path';
-import {
-  checkPrerequisites, loadPlaywright, openSession, findRow, cellSelector, screenshotPath, waitForText,
-} from './harness.mjs';
+import { sharedSession, chooserClosed, findRow, cellSelector, screenshotPath, waitForText } from './harness.mjs';
 
-checkPrerequisites();
-const playwright = await loadPlaywright();
-
-let session;
 let workspace;
 let page;
 const pageErrors = [];
 
-before(async () => {
-  session = await openSession(playwright, 'keyboard');
+sharedSession('keyboard', [], {}, async (session) => {
   ({ workspace, page } = session);
   page.on('pageerror', (error) => pageErrors.push(error.message));
   await page.waitForSelector('#w-ListBOM table');
-});
-
-after(async () => {
-  if (session) await session.close();
 });
 
 const focused = (selector) => page.evaluate((s) => document.activeElement?.matches(s) ?? false, selector);
@@ -142,7 +131,7 @@ test('a keyboard-only session', async (t) => {
     await page.keyboard.press('Control+a');
     await page.keyboard.type('keyed');
     await page.keyboard.press('Enter');
-    await page.waitForSelector('#chooser', { state: 'hidden' });
+    await chooserClosed(page);
     await page.waitForFunction(() => document.activeElement?.id === 'w-PushAnalyze');
     const csv = readFileSync(path.join(workspace, 'keyed.csv'), 'latin1');
     assert.ok(csv.split('\r\n').some((line) => line.includes('KT-GP 24x110') && line.includes(';40;160;')), 'the typed price is in the report');
@@ -158,7 +147,7 @@ test('a keyboard-only session', async (t) => {
     await waitForText(page, '#chooser-name', 'keyed.csv');
     await page.screenshot({ path: screenshotPath('keyboard-chooser.png') });
     await page.keyboard.press('Escape');
-    await page.waitForSelector('#chooser', { state: 'hidden' });
+    await chooserClosed(page);
     await page.waitForFunction(() => document.activeElement?.id === 'w-PushAnalyze');
     assert.deepEqual(pageErrors, []);
   });

@@ -1,14 +1,11 @@
 // A mold of thousands of instances in the page: only the rows on screen exist, scrolling draws the
 // others, a selection outlives scrolling, and the stream carries deltas, falling back to the whole
 // state when the page misses one.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { writeFileSync } from 'node:fs';
 import path from 'node:path';
-import { checkPrerequisites, loadPlaywright, openSession, screenshotPath } from './harness.mjs';
-
-checkPrerequisites();
-const playwright = await loadPlaywright();
+import { sharedSession, editCell, screenshotPath } from './harness.mjs';
 
 const UNITS = 3;
 const PER_UNIT = 1500;
@@ -26,26 +23,22 @@ function largeMold() {
   return { format: 'moldbom-assembly', version: 1, root: 'mold', products };
 }
 
-let session;
 let page;
 const pageErrors = [];
 const streamed = []; // { event, bytes } of each server-sent event, as the browser received it
 
-before(async () => {
-  session = await openSession(playwright, 'scale', ['--mold', 'large.json'], {
-    prepare: (workspace) => writeFileSync(path.join(workspace, 'large.json'), JSON.stringify(largeMold())),
-    beforeLoad: async (opened, context) => {
-      opened.on('pageerror', (error) => pageErrors.push(error.message));
-      const cdp = await context.newCDPSession(opened);
-      await cdp.send('Network.enable');
-      cdp.on('Network.eventSourceMessageReceived', (message) => streamed.push({ event: message.eventName, bytes: message.data.length }));
-    },
-  });
+sharedSession('scale', ['--mold', 'large.json'], {
+  prepare: (workspace) => writeFileSync(path.join(workspace, 'large.json'), JSON.stringify(largeMold())),
+  beforeLoad: async (opened, context) => {
+    opened.on('pageerror', (error) => pageErrors.push(error.message));
+    const cdp = await context.newCDPSession(opened);
+    await cdp.send('Network.enable');
+    cdp.on('Network.eventSourceMessageReceived', (message) => streamed.push({ event: message.eventName, bytes: message.data.length }));
+  },
+}, async (session) => {
   ({ page } = session);
   await page.waitForSelector('#tree .tree-item[data-path="BIG"]');
 });
-
-after(async () => { if (session) await session.close(); });
 
 const rendered = (selector) => page.$$eval(selector, (nodes) => nodes.filter((n) => !n.hidden && !n.closest('[hidden]')).length);
 
@@ -102,9 +95,7 @@ test('a large mold in the page', async (t) => {
     const totalBefore = await page.inputValue('#w-EditTotalPrice');
     const fullBytes = Math.max(...streamed.filter((m) => m.event === 'state').map((m) => m.bytes));
     streamed.length = 0;
-    await page.dblclick(cell);
-    await page.fill(`${cell} input`, '1234');
-    await page.press(`${cell} input`, 'Enter');
+    await editCell(page, cell, '1234');
     await page.waitForFunction((before) => document.querySelector('#w-EditTotalPrice').value !== before, totalBefore);
     assert.deepEqual([...new Set(streamed.map((m) => m.event))].filter((e) => e !== 'busy'), ['delta']);
     const largest = Math.max(...streamed.filter((m) => m.event === 'delta').map((m) => m.bytes));

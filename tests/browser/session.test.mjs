@@ -1,33 +1,26 @@
 // A person's session with moldbom ui in headless Chromium on the bundled sample, captured as a
 // journal that `moldbom replay` then runs to the same files.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { existsSync, mkdirSync, readFileSync, rmSync } from 'node:fs';
 import path from 'node:path';
 import {
-  MOLDBOM, checkPrerequisites, loadPlaywright, freshFolder, openSession, screenshotPath, readTable, findRow,
-  cellSelector, waitForText,
+  MOLDBOM, sharedSession, editCell, openChooser, chooserClosed, cancelChooser, freshFolder,
+  screenshotPath, readTable, findRow, cellSelector, waitForText,
 } from './harness.mjs';
 
-checkPrerequisites();
-const playwright = await loadPlaywright();
-
-let session;
 let workspace;
 let page;
 const pageErrors = [];
 
-before(async () => {
-  session = await openSession(playwright, 'session', ['--capture', 'session.journal'], {
-    prepare: (folder) => mkdirSync(path.join(folder, 'reports')),
-    beforeLoad: (opened) => opened.on('pageerror', (error) => pageErrors.push(error.message)),
-  });
-  ({ workspace, page } = session);
+const session = sharedSession('session', ['--capture', 'session.journal'], {
+  prepare: (folder) => mkdirSync(path.join(folder, 'reports')),
+  beforeLoad: (opened) => opened.on('pageerror', (error) => pageErrors.push(error.message)),
+}, async (opened) => {
+  ({ workspace, page } = opened);
   await page.waitForSelector('#w-ListBOM table');
 });
-
-after(async () => { if (session) await session.close(); });
 
 async function shot(name) {
   await page.screenshot({ path: screenshotPath(name) });
@@ -119,16 +112,12 @@ test('a session in the browser', async (t) => {
     const cell = cellSelector(pins.row, pins.position('Unit Price'));
     await page.click(cell);
     await page.waitForFunction((r) => document.querySelector(`#w-ListBOM tr[data-row="${r}"]`).classList.contains('selected') && document.querySelectorAll('#w-ListBOM tr.row.selected').length === 1, pins.row);
-    await page.dblclick(cell);
-    await page.fill(`${cell} input`, '40');
-    await page.press(`${cell} input`, 'Enter');
+    await editCell(page, cell, '40');
     await waitForText(page, cellSelector(pins.row, pins.position('Price')), '160');
     await page.waitForFunction((b) => Math.abs(Number(document.querySelector('#w-EditTotalPrice').value) - (b + 5.6)) < 0.05, before);
 
     // Escape leaves the cell as it was and sends nothing.
-    await page.dblclick(cell);
-    await page.fill(`${cell} input`, '99');
-    await page.press(`${cell} input`, 'Escape');
+    await editCell(page, cell, '99', 'Escape');
     await waitForText(page, cell, '40');
     assert.equal((await findRow(page, 'Part Number', 'KT-GP 24x110')).cell('Price'), '160');
   });
@@ -165,23 +154,20 @@ test('a session in the browser', async (t) => {
     await page.waitForFunction(() => Array.from(document.querySelectorAll('#w-ListBOM thead th'), (th) => th.textContent).slice(-2).join() === 'Note,Price');
     const sprue = await findRow(page, 'Part Number', 'KT-AB 18x56 R15.5');
     const note = cellSelector(sprue.row, sprue.position('Note'));
-    await page.dblclick(note);
-    await page.fill(`${note} input`, 'check fit');
-    await page.press(`${note} input`, 'Enter');
+    await editCell(page, note, 'check fit');
     await waitForText(page, note, 'check fit');
     await shot('07-column-added.png');
   });
 
   await t.test('the report is saved through the save-as chooser', async () => {
-    await page.click('#w-PushAnalyze');
-    await page.waitForSelector('#chooser:not([hidden])');
+    await openChooser(page, '#w-PushAnalyze');
     assert.equal(await page.getAttribute('#chooser', 'data-box'), 'SaveBom');
     await page.click('.chooser-list li.folder[data-name="reports"]');
     await page.waitForFunction(() => document.querySelector('.chooser-path').textContent.includes('reports'));
     await page.fill('#chooser-name', 'bom-report');
     await shot('08-save-as.png');
     await page.click('#chooser-ok');
-    await page.waitForSelector('#chooser', { state: 'hidden' });
+    await chooserClosed(page);
     await page.waitForFunction(() => document.querySelector('#status').textContent.startsWith('Report saved'));
     const csv = readFileSync(path.join(workspace, 'reports', 'bom-report.csv'), 'latin1').split('\r\n');
     assert.match(csv[2], /^Number;Qty;Part Number;Reference;.*;Note;Price;$/);
@@ -190,14 +176,12 @@ test('a session in the browser', async (t) => {
   });
 
   await t.test('a chosen name cannot leave the workspace', async () => {
-    await page.click('#w-PushAnalyze');
-    await page.waitForSelector('#chooser:not([hidden])');
+    await openChooser(page, '#w-PushAnalyze');
     await page.fill('#chooser-name', '../escaped.csv');
     await page.click('#chooser-ok');
     await page.waitForFunction(() => document.querySelector('.chooser-note').textContent.includes('workspace'));
     assert.equal(existsSync(path.join(workspace, '..', 'escaped.csv')), false);
-    await page.click('#chooser-cancel');
-    await page.waitForSelector('#chooser', { state: 'hidden' });
+    await cancelChooser(page);
   });
 
   await t.test('closing writes the profile', async () => {

@@ -1,44 +1,32 @@
 // What a newcomer relies on: buttons that follow the typed text, fields named by their labels,
 // suggestions of the mold's user properties, and word of each save.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { checkPrerequisites, loadPlaywright, openSession } from './harness.mjs';
+import { sharedSession, pickAssembly, openChooser, chooserClosed } from './harness.mjs';
 
-checkPrerequisites();
-const playwright = await loadPlaywright();
-
-let session;
 let page;
 
-before(async () => {
-  session = await openSession(playwright, 'usability');
+sharedSession('usability', [], {}, async (session) => {
   ({ page } = session);
   await page.waitForSelector('#w-ListBOM table');
   // The empty table says what to do first, and goes once the assembly is picked.
   await page.waitForSelector('.table-hint:not([hidden])');
-  await page.click('.tree-item[data-path="TM-2417"] > .tree-node .tree-name');
-  await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+  await pickAssembly(page);
   await page.waitForSelector('.table-hint', { state: 'hidden' });
 });
-
-after(async () => { if (session) await session.close(); });
 
 test('the add buttons follow the column names as they are typed, without Enter', async () => {
   assert.equal(await page.isDisabled('#w-PushAdd'), true);
   await page.click('#w-EditName');
   await page.keyboard.type('Note');
   await page.waitForFunction(() => !document.querySelector('#w-PushAdd').disabled);
-  await page.keyboard.press('Backspace');
-  await page.keyboard.press('Backspace');
-  await page.keyboard.press('Backspace');
-  await page.keyboard.press('Backspace');
+  for (let k = 0; k < 4; k++) await page.keyboard.press('Backspace');
   await page.waitForFunction(() => document.querySelector('#w-PushAdd').disabled);
 });
 
 test('fields are named by the label beside them, and the user properties are suggested', async () => {
-  assert.ok(await page.getByRole('textbox', { name: 'Start', exact: true }).count());
-  assert.ok(await page.getByRole('textbox', { name: 'Increment', exact: true }).count());
-  assert.ok(await page.getByRole('textbox', { name: 'Profile', exact: true }).count());
+  for (const name of ['Start', 'Increment', 'Profile'])
+    assert.ok(await page.getByRole('textbox', { name, exact: true }).count(), name);
   const suggested = await page.$$eval('#user-properties option', (options) => options.map((o) => o.value));
   assert.ok(suggested.includes('Material') && suggested.includes('MaterialDensity'), suggested.join(', '));
   assert.equal(await page.getAttribute('#w-EditNameUser', 'list'), 'user-properties');
@@ -46,13 +34,12 @@ test('fields are named by the label beside them, and the user properties are sug
 
 test('a save says where the report went, and replacing it asks first', async () => {
   const openSaveBox = async () => {
-    await page.click('#w-PushAnalyze');
-    await page.waitForSelector('#chooser:not([hidden])');
+    await openChooser(page, '#w-PushAnalyze');
     await page.fill('#chooser-name', 'bom');
   };
   await openSaveBox();
   await page.click('#chooser-ok');
-  await page.waitForSelector('#chooser', { state: 'hidden' });
+  await chooserClosed(page);
   await page.waitForFunction(() => /^Report saved: .*bom\.csv \(\d+ lines\)$/.test(document.querySelector('#status').textContent));
   assert.equal(await page.$eval('#status', (status) => status.classList.contains('refusal')), false);
   // The saved report comes as a spreadsheet too.
