@@ -14,6 +14,7 @@
 
 #include "QORSystemServices.h"
 #include "SessionFixture.h"
+#include "TestFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -25,23 +26,14 @@ class FileFaultTest : public SessionTest {
   void SetUp() override {
     SessionTest::SetUp();
     ::setenv("SOURCE_DATE_EPOCH", "0", 1);
-    std::string pattern = (fs::temp_directory_path() / "faults-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
   }
   void TearDown() override {
     QORFSetFaultHook({});
     ::unsetenv("SOURCE_DATE_EPOCH");
-    fs::remove_all(dir_);
   }
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-  }
+  static std::string Read(const std::string& path) { return testfiles::ReadFile(path); }
   void Accept(const Outcome& outcome) { ASSERT_TRUE(outcome) << outcome.Why(); }
 
   // A command that names the profile (created on close), numbers from start and saves the report.
@@ -104,7 +96,8 @@ class FileFaultTest : public SessionTest {
     }
   }
 
-  fs::path dir_;
+  testfiles::TestFolder folder_{"faults-"};
+  const fs::path& dir_ = folder_.Path();
 };
 
 TEST_F(FileFaultTest, EveryFailingStepOfTheProfileWriteAtCloseKeepsThePreviousProfileAndIsTold) {

@@ -7,28 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+
+#include "TestFiles.h"
 
 namespace moldbom {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testfiles::Lines;
+using testfiles::ReadFile;
 
 // The NUMBER column of a printed table, between the header and the total, blank lines left out.
 std::vector<std::string> Numbers(const std::string& table) {
@@ -41,12 +29,7 @@ std::vector<std::string> Numbers(const std::string& table) {
 
 class ReportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("moldbom-report-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
+  void SetUp() override { dir = testfiles::TestScratchFolder("moldbom-report-"); }
 
   int Run(const ReportOptions& options) {
     out.str("");

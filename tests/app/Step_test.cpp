@@ -6,23 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
+
+#include "TestFiles.h"
 
 namespace moldbom {
 namespace {
 
 namespace fs = std::filesystem;
+using testfiles::ReadFile;
+using testfiles::WriteFile;
 
 const fs::path kSharedStep = MOLDBOM_SHARED_STEP_DIR;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;
@@ -40,12 +36,7 @@ struct CsvLine {
 
 class StepTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("moldbom-step-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
+  void SetUp() override { dir = testfiles::TestScratchFolder("moldbom-step-"); }
 
   // Runs report and returns the CSV's lines by part number, quantities added up.
   std::map<std::string, CsvLine> Report(ReportOptions options) {
@@ -54,13 +45,9 @@ class StepTest : public ::testing::Test {
     std::ostringstream out, err;
     EXPECT_EQ(RunReport(options, CommandStreams{out, err}), 0) << err.str();
     std::map<std::string, CsvLine> lines;
-    std::istringstream csv(ReadFile(dir / "bom.csv"));
-    std::string line;
-    for (int skip = 0; skip < 3 && std::getline(csv, line); ++skip) {
-    }
-    while (std::getline(csv, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const std::vector<std::string> fields = Fields(line);
+    const std::vector<std::string> csv = testfiles::Lines(ReadFile(dir / "bom.csv"));
+    for (std::size_t i = 3; i < csv.size(); ++i) {
+      const std::vector<std::string> fields = Fields(csv[i]);
       if (fields.size() < 11 || fields[0].empty()) continue;
       CsvLine& entry = lines[fields[2]];
       entry.number = fields[0];

@@ -89,7 +89,7 @@ class CaptureTest : public ::testing::Test {
     return lines;
   }
 
-  TestFolder folder;
+  testfiles::TestFolder folder;
   std::string journal;
   std::unique_ptr<UiHost> host;
 };
@@ -119,7 +119,7 @@ TEST_F(UiServerTest, TheHostsProgressReachesTheHub) {
 }
 
 TEST(UiHostStart, ReportsABadMold) {
-  TestFolder folder;
+  testfiles::TestFolder folder;
   const std::string mold = (folder.Path() / "broken.json").string();
   std::ofstream(mold) << "{ not a mold";
   UiHost host(UiHostOptions{mold, std::nullopt, "QORMldBOMCom", {}});

@@ -12,7 +12,7 @@
 #include "HostSession.h"
 #include "UiHost.h"
 #include "UiServer.h"
-#include "UiTestFolder.h"
+#include "TestFiles.h"
 
 namespace moldbom {
 
@@ -66,7 +66,7 @@ class UiServerTest : public ::testing::Test {
     return nlohmann::json::parse(result->body)["state"];
   }
 
-  TestFolder folder;
+  testfiles::TestFolder folder;
   std::unique_ptr<UiHost> host;
   std::unique_ptr<UiServer> server;
   std::unique_ptr<httplib::Client> client;

@@ -14,7 +14,7 @@
 
 #include "HostSession.h"
 #include "UiHost.h"
-#include "UiTestFolder.h"
+#include "TestFiles.h"
 
 namespace moldbom {
 namespace {
@@ -63,7 +63,7 @@ class WorkspaceConfinementTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  TestFolder folder;
+  testfiles::TestFolder folder;
   fs::path before;
   std::unique_ptr<UiHost> host;
 };

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "UiTestFolder.h"
+#include "TestFiles.h"
 
 namespace moldbom {
 namespace {
@@ -33,7 +33,7 @@ class WorkspaceTest : public ::testing::Test {
 
   void Touch(const std::string& relative) { std::ofstream(root.Path() / relative) << "x"; }
 
-  TestFolder root;
+  testfiles::TestFolder root;
   std::optional<Workspace> workspace;
 };
 

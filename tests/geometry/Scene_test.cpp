@@ -12,10 +12,11 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <thread>
+
+#include "TestFiles.h"
 
 namespace moldview {
 namespace {
@@ -127,20 +128,12 @@ TEST(ViewService, FollowsTheMoldShown) {
   fs::remove_all(cache);
 }
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Scenes are built into a cache folder of the test's own; the public assemblies stay where they lie.
 class SharedSceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!fs::is_directory(kSharedStep)) GTEST_SKIP() << "no shared CAD assemblies at " << kSharedStep;
-    // One folder per test: ctest runs them side by side.
-    cache = fs::path(::testing::TempDir()) /
-            ("moldbom-view-cache-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(cache);
+    cache = testfiles::TestScratchFolder("moldbom-view-cache-");
   }
   void TearDown() override { fs::remove_all(cache); }
 
@@ -220,7 +213,7 @@ TEST_F(SharedSceneTest, TheAs1AssemblyDrawsItsEighteenPartsAndASecondStartComesF
   ASSERT_TRUE(cached);
   EXPECT_EQ(cached->glb, built->glb);
   EXPECT_EQ(cached->map, built->map);
-  EXPECT_EQ(ReadFile(mold).substr(0, 13), "ISO-10303-21;");
+  EXPECT_EQ(testfiles::ReadFile(mold).substr(0, 13), "ISO-10303-21;");
 }
 
 }  // namespace

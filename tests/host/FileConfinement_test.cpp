@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -20,9 +22,6 @@ namespace {
 class FileConfinementTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qorconfine-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     fs::create_directories(dir_ / "ws" / "sub");
     fs::create_directories(dir_ / "outside");
     std::ofstream(dir_ / "outside" / "secret.bom") << "kept";
@@ -34,18 +33,13 @@ class FileConfinementTest : public ::testing::Test {
               }),
               S_OK);
   }
-  void TearDown() override {
-    QORSetFileConfinement(nullptr);
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { QORSetFileConfinement(nullptr); }
 
   std::string In(const std::string& relative) const { return (dir_ / relative).string(); }
-  std::string Secret() const {
-    std::ifstream in(dir_ / "outside" / "secret.bom");
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Secret() const { return testfiles::ReadFile(dir_ / "outside" / "secret.bom"); }
 
-  fs::path dir_;
+  testfiles::TestFolder folder_{"qorconfine-"};
+  const fs::path& dir_ = folder_.Path();
   std::vector<std::string> refusals_;
 };
 

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "QORSystemServices.h"
+#include "TestFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -27,26 +28,13 @@ const std::string kNew = "HEADER;\r\nsecond;\r\nDATA;\r\n";
 
 class FileReplacementTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qorreplace-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    QORFReleaseLocks();
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { QORFReleaseLocks(); }
 
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
   void WriteFile(const std::string& name, const std::string& content) const {
-    std::ofstream(dir_ / name, std::ios::binary) << content;
+    testfiles::WriteFile(dir_ / name, content);
   }
-  std::string ReadFile(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-  }
+  std::string ReadFile(const std::string& name) const { return testfiles::ReadFile(dir_ / name); }
   // Writes kNew through the host; true when a step failed.
   static bool WriteNew(const std::string& path) {
     unsigned int file = 0;
@@ -55,7 +43,8 @@ class FileReplacementTest : public ::testing::Test {
     return FAILED(QORFClose(file)) || failed;
   }
 
-  fs::path dir_;
+  testfiles::TestFolder folder_{"qorreplace-"};
+  const fs::path& dir_ = folder_.Path();
 };
 
 // Line by line, as the module writes, past any buffering: the size asked while writing and the

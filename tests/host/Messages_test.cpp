@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
@@ -82,9 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
 class CatalogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "qorcatalogs-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     fs::create_directory(dir_ / "catalogs");
     QORSetResourceDirectory(dir_.string());
     QORForgetCatalogs();
@@ -93,13 +92,13 @@ class CatalogTest : public ::testing::Test {
   void TearDown() override {
     QORSetResourceDirectory("");
     QORForgetCatalogs();
-    fs::remove_all(dir_);
   }
   void Write(const std::string& name, const std::string& content) const {
     std::ofstream(dir_ / "catalogs" / name, std::ios::binary) << content;
   }
 
-  fs::path dir_;
+  testfiles::TestFolder folder_{"qorcatalogs-"};
+  const fs::path& dir_ = folder_.Path();
 };
 
 TEST_F(CatalogTest, AMalformedCatalogFailsAndSaysWhere) {

@@ -19,11 +19,13 @@
 
 #include "MoldGenerator.h"
 #include "ReportCommand.h"
+#include "TestFiles.h"
 
 namespace bomreference {
 namespace {
 
 namespace fs = std::filesystem;
+using testfiles::ReadFile;
 
 #ifndef MOLDBOM_PROPERTY_DEFAULT_MOLDS
 #define MOLDBOM_PROPERTY_DEFAULT_MOLDS 2000
@@ -32,11 +34,6 @@ namespace fs = std::filesystem;
 long EnvLong(const char* name, long fallback) {
   const char* text = std::getenv(name);
   return text && *text ? std::strtol(text, nullptr, 10) : fallback;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<std::string> CrLfLines(const std::string& text) {
