@@ -15,6 +15,8 @@ sharedSession('keyboard', [], {}, async (session) => {
   await page.waitForSelector('#w-ListBOM table');
 });
 
+const press = async (...keys) => { for (const key of keys) await page.keyboard.press(key); };
+
 const focused = (selector) => page.evaluate((s) => document.activeElement?.matches(s) ?? false, selector);
 
 // Tabs forward (or back) until the element has the focus, as a person would.
@@ -47,8 +49,7 @@ test('a keyboard-only session', async (t) => {
     await page.keyboard.press('Enter');
     await page.waitForSelector('#modal-backdrop:not([hidden])');
     assert.ok(await focused('#modal-yes'));
-    await page.keyboard.press('Tab');
-    await page.keyboard.press('Tab');
+    await press('Tab', 'Tab');
     assert.ok(await focused('#modal-yes'), 'Tab stays inside the box');
     await page.keyboard.press('Escape');
     await page.waitForSelector('#modal-backdrop', { state: 'hidden' });
@@ -67,9 +68,7 @@ test('a keyboard-only session', async (t) => {
       const [outer, inner] = [scroller.getBoundingClientRect(), item?.getBoundingClientRect()];
       return inner && Number(item.dataset.index) > 60 && inner.top >= outer.top - 1 && inner.bottom <= outer.bottom + 1;
     });
-    await page.keyboard.press('Home');
-    await page.keyboard.press('ArrowDown');
-    await page.keyboard.press('ArrowLeft');
+    await press('Home', 'ArrowDown', 'ArrowLeft');
     assert.equal(await activeTreePath(), 'TM-2417', 'Left on a leaf goes to its parent');
     await page.keyboard.press('ArrowLeft');
     await page.waitForSelector('#tree-node-0[aria-expanded="false"]');
@@ -87,12 +86,9 @@ test('a keyboard-only session', async (t) => {
     await tabTo('#w-ListBOM table');
     await page.keyboard.press('Home');
     await expectSelected([1]);
-    await page.keyboard.press('Shift+ArrowDown');
-    await page.keyboard.press('Shift+ArrowDown');
+    await press('Shift+ArrowDown', 'Shift+ArrowDown');
     await expectSelected([1, 2, 3]);
-    await page.keyboard.press('Control+ArrowDown');
-    await page.keyboard.press('Control+ArrowDown');
-    await page.keyboard.press('Control+Space');
+    await press('Control+ArrowDown', 'Control+ArrowDown', 'Control+Space');
     await expectSelected([1, 2, 3, 5]);
     await page.keyboard.press('Control+a');
     const count = await page.$eval('#w-ListBOM table', (table) => Number(table.getAttribute('aria-rowcount')) - 2);

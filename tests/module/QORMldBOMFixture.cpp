@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace bomtest {
@@ -144,17 +143,6 @@ std::vector<Strings> BomCommandTest::Table() {
     rows.push_back(Texts(cells));
   }
   return rows;
-}
-
-std::string BomCommandTest::ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void BomCommandTest::WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
 // ---- the dialog alone -----------------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include "QORMldBOMDlg.h"
 #include "QORMldBOMDlgTestAccess.h"
 #include "QORProductStructure.h"
+#include "TestFiles.h"
 
 namespace bomtest {
 
@@ -134,8 +135,8 @@ class BomCommandTest : public BomTest {
   std::vector<Strings> Table();
 
   std::string Path(const std::string& name) const { return (directory_ / name).string(); }
-  static std::string ReadFile(const std::string& path);
-  static void WriteFile(const std::string& path, const std::string& content);
+  static std::string ReadFile(const std::string& path) { return testfiles::ReadFile(path); }
+  static void WriteFile(const std::string& path, const std::string& content) { testfiles::WriteFile(path, content); }
   static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
   std::unique_ptr<QORMoldDocument> document_;
