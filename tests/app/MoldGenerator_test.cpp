@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -12,6 +11,7 @@
 #include "Cli.h"
 #include "MoldGenerator.h"
 #include "QORProductStructure.h"
+#include "TestFiles.h"
 
 namespace moldbom {
 namespace {
@@ -129,8 +129,7 @@ TEST(GenerateCommand, WritesTheMoldOrSaysWhyNot) {
         << c.args.back() << ": " << errors.str();
     EXPECT_EQ(printed.str() == expected, c.printsMold) << c.args.back();
   }
-  std::ifstream written(out, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), expected);
+  EXPECT_EQ(testfiles::ReadFile(out), expected);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "TestFiles.h"
 
@@ -19,11 +18,9 @@ class WorkspaceTest : public ::testing::Test {
   void SetUp() override {
     fs::create_directories(root.Path() / "ws" / "reports");
     fs::create_directories(root.Path() / "outside");
-    Touch("ws/bom.csv");
-    Touch("ws/profile.bom");
-    Touch("ws/.hidden.csv");
-    Touch("ws/reports/old.csv");
-    Touch("outside/secret.csv");
+    for (const char* file : {"ws/bom.csv", "ws/profile.bom", "ws/.hidden.csv", "ws/reports/old.csv",
+                             "outside/secret.csv"})
+      Touch(file);
     fs::create_directory_symlink(root.Path() / "outside", root.Path() / "ws" / "door");
     fs::create_symlink(root.Path() / "outside" / "secret.csv", root.Path() / "ws" / "alias.csv");
     Expected<Workspace> opened = Workspace::Open((root.Path() / "ws").string());
@@ -31,7 +28,7 @@ class WorkspaceTest : public ::testing::Test {
     workspace.emplace(std::move(opened).Value());
   }
 
-  void Touch(const std::string& relative) { std::ofstream(root.Path() / relative) << "x"; }
+  void Touch(const std::string& relative) { testfiles::WriteFile(root.Path() / relative, "x"); }
 
   testfiles::TestFolder root;
   std::optional<Workspace> workspace;
