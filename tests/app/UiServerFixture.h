@@ -2,19 +2,39 @@
 // client admitted by the printed token, for tests of what the server refuses.
 #pragma once
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <nlohmann/json.hpp>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "HostSession.h"
+#include "TestFiles.h"
 #include "UiHost.h"
 #include "UiServer.h"
-#include "TestFiles.h"
 
 namespace moldbom {
+
+// A raw connection to 127.0.0.1:port, for what an HTTP client library would not send; -1 if refused.
+inline int Connect(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 
 class UiServerTest : public ::testing::Test {
  protected:

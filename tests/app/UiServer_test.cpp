@@ -2,11 +2,6 @@
 // and malformed requests, none of which may change the BOM.
 #include "UiServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -22,22 +17,16 @@ using Json = nlohmann::json;
 // One raw exchange on a fresh connection, what an HTTP client library would not send; the answer
 // is read up to the end of its headers.
 std::string RawExchange(int port, const std::string& bytes) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int fd = Connect(port);
   if (fd < 0) return {};
   timeval timeout{3, 0};
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+  ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
   std::string answer;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    char buffer[4096];
-    for (ssize_t got; answer.find("\r\n\r\n") == std::string::npos && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-      answer.append(buffer, static_cast<std::size_t>(got));
-  }
+  char buffer[4096];
+  for (ssize_t got; answer.find("\r\n\r\n") == std::string::npos && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+    answer.append(buffer, static_cast<std::size_t>(got));
   ::close(fd);
   return answer;
 }
