@@ -6,12 +6,19 @@ import { existsSync, mkdirSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { createRequire } from 'node:module';
+import { fileURLToPath } from 'node:url';
 
 export const MOLDBOM = process.env.MOLDBOM;
 export const CHROMIUM = process.env.MOLDBOM_CHROMIUM || '/usr/bin/chromium';
 export const ARTIFACTS = process.env.MOLDBOM_BROWSER_ARTIFACTS || path.join(tmpdir(), 'moldbom-browser');
 const STARTUP_MS = 20000;
 const STOP_MS = 10000;
+
+// The shared public STEP assembly kept beside the repository; AS1_ABSENT says why tests of it skip.
+const SHARED_STEP = process.env.MOLDBOM_SHARED_STEP_DIR
+  || path.join(path.dirname(fileURLToPath(import.meta.url)), '..', '..', '..', 'shared', 'step');
+export const AS1 = path.join(SHARED_STEP, 'as1-ac-214.stp');
+export const AS1_ABSENT = !existsSync(AS1) && `no ${AS1}: the shared STEP assemblies are absent`;
 
 // Exit code CTest takes as "skipped" (run.mjs, when there is no Chromium at all).
 export const SKIPPED = 77;

@@ -1,17 +1,8 @@
 // The page on a 1280×720 screen, with the 3D view hidden (JSON mold) and shown (STEP mold): every
 // setting in view, the table scrolling sideways in its own pane with its first two columns pinned.
-import { describe, test, before, after } from 'node:test';
+import { describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { existsSync } from 'node:fs';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
-import { checkPrerequisites, loadPlaywright, openSession, readTable, screenshotPath } from './harness.mjs';
-
-checkPrerequisites();
-const playwright = await loadPlaywright();
-const here = path.dirname(fileURLToPath(import.meta.url));
-const sharedStep = process.env.MOLDBOM_SHARED_STEP_DIR || path.join(here, '..', '..', '..', 'shared', 'step');
-const as1 = path.join(sharedStep, 'as1-ac-214.stp');
+import { AS1, AS1_ABSENT, sharedSession, pickAssembly, readTable, screenshotPath } from './harness.mjs';
 
 const SCREEN = { width: 1280, height: 720 };
 
@@ -52,25 +43,20 @@ function headersScrolledRight(page, titles) {
 
 const molds = [
   { name: 'the JSON sample, no 3D view', args: [], root: 'TM-2417', skip: false, screenshot: 'layout-1280x720.png' },
-  { name: 'the as1 STEP assembly, with the 3D view', args: ['--mold', as1], root: 'AS1-AC-214', skip: !existsSync(as1) && `no ${as1}`, screenshot: 'layout-1280x720-3d.png' },
+  { name: 'the as1 STEP assembly, with the 3D view', args: ['--mold', AS1], root: 'AS1-AC-214', skip: AS1_ABSENT, screenshot: 'layout-1280x720-3d.png' },
 ];
 
 for (const mold of molds) {
   describe(`at 1280×720, ${mold.name}`, { skip: mold.skip }, () => {
-    let session;
     let page;
 
-    before(async () => {
-      session = await openSession(playwright, 'layout', mold.args);
-      page = session.page;
+    sharedSession('layout', mold.args, {}, async (session) => {
+      ({ page } = session);
       await page.setViewportSize(SCREEN);
-      await page.click(`.tree-item[data-path="${mold.root}"] > .tree-node .tree-name`);
-      await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+      await pickAssembly(page, mold.root);
       assert.equal(await page.isHidden('#view-pane'), mold.args.length === 0);
       await page.screenshot({ path: screenshotPath(mold.screenshot) });
     });
-
-    after(async () => { if (session) await session.close(); });
 
     test('every setting is on screen and inside its frame, and the page does not scroll sideways', async () => {
       assert.deepEqual(await controlsOutOfView(page), []);

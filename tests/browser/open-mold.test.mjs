@@ -6,13 +6,11 @@ import { copyFileSync, existsSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import {
-  sharedSession, pickAssembly, openChooser, chooserClosed, cancelChooser, findRow, screenshotPath, waitForText,
+  AS1, AS1_ABSENT, sharedSession, pickAssembly, openChooser, chooserClosed, cancelChooser, findRow, screenshotPath, waitForText,
 } from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const journalMolds = path.join(here, '..', 'journals', 'molds');
-const sharedStep = process.env.MOLDBOM_SHARED_STEP_DIR || path.join(here, '..', '..', '..', 'shared', 'step');
-const as1 = path.join(sharedStep, 'as1-ac-214.stp');
 
 let workspace;
 let page;
@@ -21,7 +19,7 @@ const prepare = (folder) => {
   copyFileSync(path.join(journalMolds, 'merge.json'), path.join(folder, 'merge.json'));
   writeFileSync(path.join(folder, 'broken.json'), '{"format": "moldbom-assembly",\n  "version": 1,\n  "root": }\n');
   writeFileSync(path.join(folder, 'parts.csv'), 'Part Number;Supplier;Unit Price\nNUT;Nuts Inc;0.5\nBOLT;Bolts Inc;1.25\n');
-  if (existsSync(as1)) copyFileSync(as1, path.join(folder, 'as1-ac-214.stp'));
+  if (!AS1_ABSENT) copyFileSync(AS1, path.join(folder, 'as1-ac-214.stp'));
 };
 sharedSession('open-mold', [], { prepare }, async (session) => {
   ({ workspace, page } = session);
@@ -59,7 +57,7 @@ test('opening a mold starts the command again on its tree, with the profile name
   assert.equal(existsSync(path.join(workspace, 'kept.bom')), false, 'the cancelled run wrote its profile');
 });
 
-test('the as1 STEP assembly with a catalogue shows priced lines', { skip: !existsSync(as1) && `no ${as1}: the shared STEP assemblies are absent` }, async () => {
+test('the as1 STEP assembly with a catalogue shows priced lines', { skip: AS1_ABSENT }, async () => {
   await openMold('as1-ac-214.stp', 'parts.csv');
   await page.click('#modal-buttons button:has-text("Yes")'); // the profile typed back, as above
   await page.waitForSelector('.tree-item[data-path="AS1-AC-214"]');

@@ -3,15 +3,11 @@
 // marked in the tree.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { existsSync, rmSync } from 'node:fs';
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
-import { checkPrerequisites, loadPlaywright, freshFolder, openSession, findRow, cellSelector, screenshotPath } from './harness.mjs';
-
-const here = path.dirname(fileURLToPath(import.meta.url));
-const sharedStep = process.env.MOLDBOM_SHARED_STEP_DIR || path.join(here, '..', '..', '..', 'shared', 'step');
-const as1 = path.join(sharedStep, 'as1-ac-214.stp');
-const skip = !existsSync(as1) && `no ${as1}: the shared STEP assemblies are absent`;
+import { rmSync } from 'node:fs';
+import {
+  AS1, AS1_ABSENT as skip, checkPrerequisites, loadPlaywright, freshFolder, openSession, pickAssembly, findRow,
+  cellSelector, screenshotPath,
+} from './harness.mjs';
 
 let session;
 let cache;
@@ -27,7 +23,7 @@ before(async () => {
   // Scenes are cached in a folder of the test's own, never in the user's.
   cache = freshFolder('view3d-cache');
   process.env.XDG_CACHE_HOME = cache;
-  session = await openSession(playwright, 'view3d', ['--mold', as1]);
+  session = await openSession(playwright, 'view3d', ['--mold', AS1]);
   ({ page } = session);
   await page.waitForSelector('.tree-item[data-path="AS1-AC-214"]');
   await page.waitForFunction(() => window.moldbomView.summary().shapes.length > 0, null, { timeout: 60000 });
@@ -47,8 +43,7 @@ test('the view draws the 18 leaf shapes of as1', { skip }, async () => {
 });
 
 test('selecting the NUT line lights exactly the 8 nuts, and isolate shows them alone', { skip }, async () => {
-  await page.click('.tree-item[data-path="AS1-AC-214"] > .tree-node .tree-name');
-  await page.waitForSelector('#w-ListBOM tr[data-row="2"]');
+  await pickAssembly(page, 'AS1-AC-214');
   const nut = await findRow(page, 'Part Number', 'NUT');
   await page.click(cellSelector(nut.row, nut.position('Part Number')));
   await page.waitForFunction(() => window.moldbomView.summary().lit.length > 0);
