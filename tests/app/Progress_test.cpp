@@ -6,23 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "MoldGenerator.h"
+#include "TestFiles.h"
 
 namespace moldbom {
 namespace {
 
 namespace fs = std::filesystem;
 
-long LinesOf(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  long lines = 0;
-  for (std::string line; std::getline(in, line);) ++lines;
-  return lines;
-}
+long LinesOf(const fs::path& path) { return static_cast<long>(testfiles::Lines(testfiles::ReadFile(path)).size()); }
 
 // Per phase, in the order the phases began: its reports.
 using Phases = std::vector<std::pair<std::string, std::vector<QORProgress>>>;
@@ -30,11 +25,9 @@ using Phases = std::vector<std::pair<std::string, std::vector<QORProgress>>>;
 class ReportProgressTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) / "moldbom-progress";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = testfiles::TestScratchFolder("moldbom-progress-");
     mold = GenerateMold({.instances = 2500, .seed = 11});
-    std::ofstream(dir / "mold.json") << MoldJsonText(mold);
+    testfiles::WriteFile(dir / "mold.json", MoldJsonText(mold));
     previous = QORSetProgressListener([this](const QORProgress& p) {
       if (phases.empty() || phases.back().first != p.phase || p.done == 0) phases.push_back({p.phase, {}});
       phases.back().second.push_back(p);
