@@ -1,7 +1,6 @@
 // Tokenizer of the host: splits a UTF-8 text at any of a set of separator characters.
 #include "QORSystemServices.h"
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -38,18 +37,13 @@ QORUnicodeString QORToken::GetNextToken(const QORUnicodeString& separators) {
   QOR_HOST_CALL();
   const std::string_view all(text_);
   const std::string_view seps(separators.Utf8());
-  if (seps.size() == 1 && IsAscii(seps)) {
-    // One separator, as in a group of instance names: a byte search, not a set search per byte.
-    std::size_t start = position_;
-    while (start < all.size() && all[start] == seps[0]) ++start;
-    position_ = std::min(all.find(seps[0], start), all.size());
-    return QORUnicodeString(text_.substr(start, position_ - start));
-  }
   if (!seps.empty() && IsAscii(seps)) {
     // A table of the separators: a set search per byte calls memchr for every byte of the text.
     std::array<bool, 128> separator{};
     for (const char c : seps) separator[static_cast<unsigned char>(c)] = true;
-    const auto isSeparator = [&](char c) { return static_cast<unsigned char>(c) < 128 && separator[static_cast<unsigned char>(c)]; };
+    const auto isSeparator = [&](char c) {
+      return static_cast<unsigned char>(c) < 128 && separator[static_cast<unsigned char>(c)];
+    };
     std::size_t start = position_;
     while (start < all.size() && isSeparator(all[start])) ++start;
     position_ = start;

@@ -330,7 +330,8 @@ bool ReadInstance(const QORMldBOMCom& command, const QORIProduct_var& instance, 
   if (QORIMldPlate_var(instance)) {
     QORUnicodeString moldReference;
     QORICkeParm_var unused;
-    if (SUCCEEDED(command.GetReferenceInPart(1, instance, moldReference, unused))) record.moldReference = pool.Intern(moldReference);
+    if (SUCCEEDED(command.GetReferenceInPart(1, instance, moldReference, unused)))
+      record.moldReference = pool.Intern(moldReference);
   }
   QORUnicodeString unitPrice;
   QORICkeParm_var unitPriceParameter;
